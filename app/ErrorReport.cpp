@@ -1,0 +1,25 @@
+#include "app/ErrorReport.h"
+
+#include "app/BuildConstants.h"
+#include "app/Dialogs.h"
+
+namespace app {
+
+std::string applicationErrorMessage(const std::string &location, int line, const std::string &description,
+                                    const std::optional<std::string> &statement)
+{
+    std::string text = description + "\r\n" + location + "at line " + std::to_string(line) + "\r\r" +
+                       "Please email screenshot of this message to " + build::SupportEmail;
+    if (statement)
+        text += "\r\rsql: " + *statement;
+    return text;
+}
+
+void ShowApplicationError(const std::string &location, int line, const std::string &description,
+                          const std::optional<std::string> &statement)
+{
+    dialogs().messageBox(applicationErrorMessage(location, line, description, statement), Exclamation,
+                         "Application Error");
+}
+
+} // namespace app

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "db/ConnectionString.h"
+#include "db/Value.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace db {
+
+// ADO DataTypeEnum numbers the providers report.
+namespace ado {
+enum Type : int {
+    Empty = 0,
+    SmallInt = 2,
+    Integer = 3,
+    Single = 4,
+    Double = 5,
+    CurrencyType = 6,
+    DateType = 7,
+    Boolean = 11,
+    DecimalType = 14,
+    TinyInt = 16,
+    UnsignedTinyInt = 17,
+    UnsignedSmallInt = 18,
+    UnsignedInt = 19,
+    BigInt = 20,
+    GUID = 72,
+    Binary = 128,
+    Char = 129,
+    WChar = 130,
+    Numeric = 131,
+    DBDate = 133,
+    DBTime = 134,
+    DBTimeStamp = 135,
+    VarChar = 200,
+    LongVarChar = 201,
+    VarWChar = 202,
+    LongVarWChar = 203,
+    VarBinary = 204,
+    LongVarBinary = 205,
+};
+enum CursorLocation : int { UseServer = 2, UseClient = 3 };
+enum Schema : int { SchemaTables = 20 };
+} // namespace ado
+
+struct FieldInfo {
+    std::string name;
+    int type = ado::Empty; // ADO DataTypeEnum
+};
+
+// A provider's result: fields known up front, an exact row count before the first row, rows streamed one by one.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual const std::vector<FieldInfo> &fields() const = 0;
+    virtual long long recordCount() = 0;
+    // Reads the next row into `row` (one value per field); false once past the last row.
+    virtual bool next(std::vector<Value> &row) = 0;
+};
+
+struct OpenOptions {
+    int cursorLocation = ado::UseServer;
+    int mode = 0;
+};
+
+// An open provider session. Every failure is an exception whose what() is a description a user can act on.
+class ProviderConnection {
+public:
+    virtual ~ProviderConnection() = default;
+    virtual void execute(const std::string &sql) = 0;
+    virtual std::unique_ptr<Cursor> query(const std::string &sql) = 0;
+    // The tables schema rowset: at least TABLE_NAME and TABLE_TYPE.
+    virtual std::unique_ptr<Cursor> tablesSchema() = 0;
+};
+
+using ProviderFactory =
+    std::function<std::unique_ptr<ProviderConnection>(const ConnectionString &, const OpenOptions &)>;
+
+// Providers register under their Provider= names, matched case-insensitively.
+void registerProvider(const std::string &name, ProviderFactory factory);
+std::unique_ptr<ProviderConnection> openProvider(const std::string &connectionString, const OpenOptions &options);
+
+// A cursor over rows held in memory, for small rowsets such as schema listings.
+class MemoryCursor : public Cursor {
+public:
+    MemoryCursor(std::vector<FieldInfo> fields, std::vector<std::vector<Value>> rows);
+    const std::vector<FieldInfo> &fields() const override { return m_fields; }
+    long long recordCount() override { return static_cast<long long>(m_rows.size()); }
+    bool next(std::vector<Value> &row) override;
+
+private:
+    std::vector<FieldInfo> m_fields;
+    std::vector<std::vector<Value>> m_rows;
+    size_t m_pos = 0;
+};
+
+// The standard columns of the tables schema rowset, in their order.
+std::vector<FieldInfo> tablesSchemaFields();
+std::vector<Value> tablesSchemaRow(const std::string &tableName, const std::string &tableType);
+
+} // namespace db

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "db/Provider.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace db {
+
+class Connection;
+class Recordset;
+
+// One column of the current row.
+class Field {
+public:
+    Field(const Recordset &rs, int index) : m_rs(&rs), m_index(index) {}
+    const std::string &Name() const;
+    int Type() const;
+    const Value &value() const; // the current row's value; Null when the recordset is past its end
+
+private:
+    const Recordset *m_rs;
+    int m_index;
+};
+
+// The ADO recordset the commands use. Rows stream from the provider; RecordCount is exact before the first row.
+// A closed recordset may be opened again.
+class Recordset {
+public:
+    Recordset() = default;
+    explicit Recordset(std::unique_ptr<Cursor> cursor) { attach(std::move(cursor)); }
+
+    // cursorType and lockType are accepted for fidelity; every cursor here is forward-reading with an exact count.
+    void Open(const std::string &source, Connection &connection, int cursorType = -1, int lockType = -1);
+    bool Eof() const; // ADO's EOF (the name is a C macro)
+    void MoveNext();
+    long long RecordCount() const;
+    int FieldCount() const;
+    Field fields(int index) const;
+    Field fields(const std::string &name) const;
+    void Close();
+    bool isOpen() const { return m_cursor != nullptr; }
+
+private:
+    friend class Field;
+    void attach(std::unique_ptr<Cursor> cursor);
+    void requireOpen() const;
+
+    std::unique_ptr<Cursor> m_cursor;
+    std::vector<Value> m_row;
+    bool m_eof = true;
+    long long m_count = 0;
+};
+
+} // namespace db

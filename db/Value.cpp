@@ -1,0 +1,106 @@
+#include "db/Value.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace db {
+
+namespace {
+
+std::string pad(int v, int width)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%0*d", width, v);
+    return buf;
+}
+
+std::string dateText(const Date &d)
+{
+    return pad(d.year, 4) + "-" + pad(d.month, 2) + "-" + pad(d.day, 2);
+}
+
+std::string timeText(int h, int m, int s)
+{
+    return pad(h, 2) + ":" + pad(m, 2) + ":" + pad(s, 2);
+}
+
+// "12.5000" -> "12.5", "3.000" -> "3", "-0.10" -> "-0.1"; text without a point stays as it is.
+std::string trimFraction(std::string s)
+{
+    if (s.find('.') == std::string::npos)
+        return s;
+    while (!s.empty() && s.back() == '0')
+        s.pop_back();
+    if (!s.empty() && s.back() == '.')
+        s.pop_back();
+    if (s == "-0")
+        s = "0";
+    return s;
+}
+
+template <class... Ts> struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
+
+} // namespace
+
+std::string doubleToText(double d)
+{
+    if (std::isnan(d))
+        return "NaN";
+    if (std::isinf(d))
+        return d > 0 ? "Infinity" : "-Infinity";
+    if (d == 0)
+        return "0"; // -0.0 too: a sign on zero means nothing to a reader of the text
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, d);
+    return std::string(buf, res.ptr);
+}
+
+std::string currencyToText(Currency c)
+{
+    // Work in unsigned magnitude so that INT64_MIN formats too.
+    bool negative = c.scaled < 0;
+    std::uint64_t mag = negative ? 0 - static_cast<std::uint64_t>(c.scaled) : static_cast<std::uint64_t>(c.scaled);
+    std::string s = std::to_string(mag / 10000) + "." + pad(static_cast<int>(mag % 10000), 4);
+    return trimFraction((negative ? "-" : "") + s);
+}
+
+std::string bytesToHexText(const Bytes &b)
+{
+    static const char *hex = "0123456789abcdef";
+    std::string s = "0x";
+    s.reserve(2 + 2 * b.size());
+    for (auto byte : b) {
+        s += hex[byte >> 4];
+        s += hex[byte & 0xF];
+    }
+    return s;
+}
+
+std::string Value::toText() const
+{
+    return std::visit(Overloaded{
+                          [](const Null &) { return std::string(); },
+                          [](bool b) { return std::string(b ? "True" : "False"); },
+                          [](std::int64_t i) { return std::to_string(i); },
+                          [](double d) { return doubleToText(d); },
+                          [](const Currency &c) { return currencyToText(c); },
+                          [](const Decimal &d) { return trimFraction(d.digits); },
+                          [](const Date &d) { return dateText(d); },
+                          [](const Time &t) { return timeText(t.hour, t.minute, t.second); },
+                          [](const DateTime &t) {
+                              std::string s = dateText(t.date) + " " + timeText(t.hour, t.minute, t.second);
+                              if (t.millisecond != 0)
+                                  s += "." + pad(t.millisecond, 3);
+                              return s;
+                          },
+                          [](const std::string &s) { return s; },
+                          [](const Bytes &b) { return bytesToHexText(b); },
+                      },
+                      m_v);
+}
+
+} // namespace db
