@@ -37,10 +37,23 @@ std::unique_ptr<db::Cursor> openTableCursor(const std::filesystem::path& dbf,
 void createTableFiles(const std::filesystem::path& dbf, const std::vector<FieldDef>& fields,
                       std::uint8_t codePageMark, const std::string& backlink = {});
 
-// Appends one record, converting each value to its column's type (an error when it does not fit or the code page
-// cannot hold it). The files are consistent after each call: memo blocks and memo header, then the record, then
-// the record count.
-void appendRecord(const std::filesystem::path& dbf, const std::vector<db::Value>& row);
+// Appends records to an existing table, converting each value to its column's type (an error when it does not
+// fit, or the code page cannot hold it; nothing is written then). The files are consistent after each append:
+// memo blocks and memo header first, then the record, then the record count. The provider keeps one appender per
+// table open across INSERT statements; files are flushed when it is destroyed.
+class TableAppender {
+public:
+    explicit TableAppender(const std::filesystem::path& dbf);
+    ~TableAppender();
+    TableAppender(const TableAppender&) = delete;
+    TableAppender& operator=(const TableAppender&) = delete;
+    const TableInfo& info() const;
+    void append(const std::vector<db::Value>& row);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
 
 // Removes the table's .dbf, .fpt and .cdx (companions found case-insensitively).
 void removeTableFiles(const std::filesystem::path& dbf);
