@@ -1,0 +1,39 @@
+#pragma once
+
+#include "db/Provider.h"
+#include "db/vfp/TableFiles.h"
+#include "db/vfp/TableSource.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace db::vfp {
+
+// A session of the FoxPro engine on one table source: runs the dialect's statements against it. One appender
+// per table stays open across INSERT statements, so a copy of many rows does not reopen the files each time;
+// it is closed when the table is read, created or dropped, and with the connection.
+class VfpConnection : public db::ProviderConnection {
+public:
+    explicit VfpConnection(std::unique_ptr<TableSource> source);
+    ~VfpConnection() override;
+
+    void execute(const std::string& sql) override;
+    std::unique_ptr<db::Cursor> query(const std::string& sql) override;
+    std::unique_ptr<db::Cursor> tablesSchema() override;
+
+private:
+    struct OpenTable {
+        std::unique_ptr<TableAppender> appender;
+        std::vector<std::string> names; // column names for error messages
+    };
+
+    OpenTable& openForInsert(const std::string& table);
+    void closeTable(const std::string& table);
+    std::unique_ptr<db::Cursor> select(const std::string& table);
+
+    std::unique_ptr<TableSource> m_source;
+    std::map<std::string, OpenTable> m_open; // by lower-cased table name
+};
+
+} // namespace db::vfp
