@@ -5,22 +5,22 @@
 namespace app {
 
 namespace {
-Dialogs *g_dialogs = nullptr;
+Dialogs* g_dialogs = nullptr;
 }
 
-Dialogs &dialogs()
+Dialogs& dialogs()
 {
     if (!g_dialogs)
         throw std::logic_error("no dialogs installed");
     return *g_dialogs;
 }
 
-void setDialogs(Dialogs *d)
+void setDialogs(Dialogs* d)
 {
     g_dialogs = d;
 }
 
-int MsgBox(const std::string &text, int style, const std::string &title)
+int MsgBox(const std::string& text, int style, const std::string& title)
 {
     return dialogs().messageBox(text, style, title);
 }

@@ -22,22 +22,22 @@ struct FileOpenRequest {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    virtual int messageBox(const std::string &text, int style, const std::string &title) = 0;
+    virtual int messageBox(const std::string& text, int style, const std::string& title) = 0;
     // The typed answer, or empty text on Cancel.
-    virtual std::string inputBox(const std::string &prompt, const std::string &title,
-                                 const std::string &defaultText) = 0;
+    virtual std::string inputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) = 0;
     // The chosen file's full path, or empty text on Cancel.
-    virtual std::string fileOpen(QWidget *owner, const FileOpenRequest &request) = 0;
+    virtual std::string fileOpen(QWidget* owner, const FileOpenRequest& request) = 0;
     // The chosen folder's full path, or empty text on Cancel.
-    virtual std::string browseForFolder(QWidget *owner, const std::string &prompt,
-                                        const std::string &initialFolder) = 0;
+    virtual std::string browseForFolder(QWidget* owner, const std::string& prompt,
+                                        const std::string& initialFolder) = 0;
 };
 
 // The dialogs in force: the Qt ones in the program, scripted ones in tests.
-Dialogs &dialogs();
-void setDialogs(Dialogs *d);
+Dialogs& dialogs();
+void setDialogs(Dialogs* d);
 
 // Shorthand for a message box; an empty title takes the application title.
-int MsgBox(const std::string &text, int style = OkOnly, const std::string &title = {});
+int MsgBox(const std::string& text, int style = OkOnly, const std::string& title = {});
 
 } // namespace app

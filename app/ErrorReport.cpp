@@ -5,8 +5,8 @@
 
 namespace app {
 
-std::string applicationErrorMessage(const std::string &location, int line, const std::string &description,
-                                    const std::optional<std::string> &statement)
+std::string applicationErrorMessage(const std::string& location, int line, const std::string& description,
+                                    const std::optional<std::string>& statement)
 {
     std::string text = description + "\r\n" + location + "at line " + std::to_string(line) + "\r\r" +
                        "Please email screenshot of this message to " + build::SupportEmail;
@@ -15,8 +15,8 @@ std::string applicationErrorMessage(const std::string &location, int line, const
     return text;
 }
 
-void ShowApplicationError(const std::string &location, int line, const std::string &description,
-                          const std::optional<std::string> &statement)
+void ShowApplicationError(const std::string& location, int line, const std::string& description,
+                          const std::optional<std::string>& statement)
 {
     dialogs().messageBox(applicationErrorMessage(location, line, description, statement), Exclamation,
                          "Application Error");

@@ -8,7 +8,7 @@ std::string describe(std::exception_ptr error)
 {
     try {
         std::rethrow_exception(error);
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         return e.what();
     } catch (...) {
         return "Unexpected error";

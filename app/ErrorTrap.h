@@ -20,12 +20,12 @@ namespace app {
 // block's body runs. A failure deep inside helpers without traps surfaces at the step that called them.
 class ErrorTrap {
 public:
-    explicit ErrorTrap(std::string location, const std::string *statement = nullptr)
+    explicit ErrorTrap(std::string location, const std::string* statement = nullptr)
         : m_location(std::move(location)), m_statement(statement)
     {
     }
 
-    template <typename F> void step(int line, F &&body)
+    template <typename F> void step(int line, F&& body)
     {
         try {
             std::forward<F>(body)();
@@ -34,7 +34,7 @@ public:
         }
     }
 
-    template <typename F> bool test(int line, F &&condition)
+    template <typename F> bool test(int line, F&& condition)
     {
         try {
             return static_cast<bool>(std::forward<F>(condition)());
@@ -50,7 +50,7 @@ private:
     void report(int line, std::exception_ptr error);
 
     std::string m_location;
-    const std::string *m_statement;
+    const std::string* m_statement;
     int m_failures = 0;
 };
 

@@ -4,7 +4,7 @@
 
 namespace app {
 
-bool ListContains(const QListWidget &list, const QString &text)
+bool ListContains(const QListWidget& list, const QString& text)
 {
     bool found = false;
     const QString wanted = text.toLower();
@@ -15,7 +15,7 @@ bool ListContains(const QListWidget &list, const QString &text)
     return found;
 }
 
-void RemoveListItem(QListWidget &list, const QString &text)
+void RemoveListItem(QListWidget& list, const QString& text)
 {
     const int count = list.count();
     for (int i = 0; i < count; ++i) {
@@ -27,7 +27,7 @@ void RemoveListItem(QListWidget &list, const QString &text)
     }
 }
 
-db::Value NullToDefault(const db::Value &value, const db::Value &fallback)
+db::Value NullToDefault(const db::Value& value, const db::Value& fallback)
 {
     return value.isNull() ? fallback : value;
 }

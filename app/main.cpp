@@ -2,7 +2,7 @@
 #include <QWidget>
 
 // Start of the program. Until the windows exist it shows an empty connection window.
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QWidget window;

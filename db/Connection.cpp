@@ -6,21 +6,21 @@
 
 namespace db {
 
-void Connection::Open(const std::string &connectionString)
+void Connection::Open(const std::string& connectionString)
 {
     if (m_provider)
         throw std::runtime_error("Operation is not allowed when the object is open.");
     m_provider = openProvider(connectionString, OpenOptions{CursorLocation, Mode});
 }
 
-ProviderConnection &Connection::provider()
+ProviderConnection& Connection::provider()
 {
     if (!m_provider)
         throw std::runtime_error("Operation is not allowed when the object is closed.");
     return *m_provider;
 }
 
-void Connection::Execute(const std::string &sql)
+void Connection::Execute(const std::string& sql)
 {
     provider().execute(sql);
 }

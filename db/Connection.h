@@ -16,13 +16,13 @@ public:
     int CursorLocation = ado::UseServer;
     int Mode = 0;
 
-    void Open(const std::string &connectionString);
-    void Execute(const std::string &sql);
+    void Open(const std::string& connectionString);
+    void Execute(const std::string& sql);
     Recordset OpenSchema(int schema);
     void Close();
     bool isOpen() const { return m_provider != nullptr; }
 
-    ProviderConnection &provider(); // throws when closed
+    ProviderConnection& provider(); // throws when closed
 
 private:
     std::unique_ptr<ProviderConnection> m_provider;

@@ -8,13 +8,13 @@ namespace db {
 // The connection window's fields as they stand: every operation that opens a database builds its connection
 // string from these, afresh, as plain text without trimming or escaping.
 struct ConnectionFields {
-    std::string text1; // ASE server
-    std::string text2; // ASE port
-    std::string text3; // ASE user
-    std::string text4; // ASE password
-    std::string text5; // ASE database
-    std::string text6; // DBC file path
-    std::string text7; // free-table folder path
+    std::string text1;   // ASE server
+    std::string text2;   // ASE port
+    std::string text3;   // ASE user
+    std::string text4;   // ASE password
+    std::string text5;   // ASE database
+    std::string text6;   // DBC file path
+    std::string text7;   // free-table folder path
     bool option1 = true; // true: the DBC file; otherwise the free-table folder
 };
 

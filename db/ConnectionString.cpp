@@ -7,7 +7,7 @@ namespace db {
 
 namespace {
 
-std::string trim(const std::string &s)
+std::string trim(const std::string& s)
 {
     auto b = s.find_first_not_of(" \t\r\n");
     if (b == std::string::npos)
@@ -30,12 +30,12 @@ std::string toUpperAscii(std::string s)
     return s;
 }
 
-bool equalsIgnoreCase(const std::string &a, const std::string &b)
+bool equalsIgnoreCase(const std::string& a, const std::string& b)
 {
     return toLowerAscii(a) == toLowerAscii(b);
 }
 
-ConnectionString ConnectionString::parse(const std::string &text)
+ConnectionString ConnectionString::parse(const std::string& text)
 {
     ConnectionString cs;
     size_t i = 0;
@@ -91,7 +91,7 @@ ConnectionString ConnectionString::parse(const std::string &text)
     return cs;
 }
 
-std::optional<std::string> ConnectionString::get(const std::string &key) const
+std::optional<std::string> ConnectionString::get(const std::string& key) const
 {
     for (auto it = m_pairs.rbegin(); it != m_pairs.rend(); ++it)
         if (equalsIgnoreCase(it->first, key))
@@ -99,7 +99,7 @@ std::optional<std::string> ConnectionString::get(const std::string &key) const
     return std::nullopt;
 }
 
-std::string ConnectionString::getOr(const std::string &key, const std::string &fallback) const
+std::string ConnectionString::getOr(const std::string& key, const std::string& fallback) const
 {
     auto v = get(key);
     return v ? *v : fallback;

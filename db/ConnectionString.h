@@ -11,12 +11,12 @@ namespace db {
 // case-insensitively, empty pairs ignored, a value may be quoted with ' or " (a doubled quote inside stands for one).
 class ConnectionString {
 public:
-    static ConnectionString parse(const std::string &text);
+    static ConnectionString parse(const std::string& text);
 
     // The value of the last pair with this key, or nothing.
-    std::optional<std::string> get(const std::string &key) const;
-    std::string getOr(const std::string &key, const std::string &fallback) const;
-    const std::vector<std::pair<std::string, std::string>> &pairs() const { return m_pairs; }
+    std::optional<std::string> get(const std::string& key) const;
+    std::string getOr(const std::string& key, const std::string& fallback) const;
+    const std::vector<std::pair<std::string, std::string>>& pairs() const { return m_pairs; }
 
 private:
     std::vector<std::pair<std::string, std::string>> m_pairs; // keys as written (trimmed), values as given
@@ -24,6 +24,6 @@ private:
 
 std::string toLowerAscii(std::string s);
 std::string toUpperAscii(std::string s);
-bool equalsIgnoreCase(const std::string &a, const std::string &b);
+bool equalsIgnoreCase(const std::string& a, const std::string& b);
 
 } // namespace db

@@ -8,13 +8,13 @@ namespace db {
 
 namespace {
 
-std::map<std::string, ProviderFactory> &registry()
+std::map<std::string, ProviderFactory>& registry()
 {
     static std::map<std::string, ProviderFactory> providers;
     return providers;
 }
 
-std::mutex &registryMutex()
+std::mutex& registryMutex()
 {
     static std::mutex m;
     return m;
@@ -22,13 +22,13 @@ std::mutex &registryMutex()
 
 } // namespace
 
-void registerProvider(const std::string &name, ProviderFactory factory)
+void registerProvider(const std::string& name, ProviderFactory factory)
 {
     std::lock_guard lock(registryMutex());
     registry()[toLowerAscii(name)] = std::move(factory);
 }
 
-std::unique_ptr<ProviderConnection> openProvider(const std::string &connectionString, const OpenOptions &options)
+std::unique_ptr<ProviderConnection> openProvider(const std::string& connectionString, const OpenOptions& options)
 {
     auto cs = ConnectionString::parse(connectionString);
     auto name = cs.get("Provider");
@@ -50,7 +50,7 @@ MemoryCursor::MemoryCursor(std::vector<FieldInfo> fields, std::vector<std::vecto
 {
 }
 
-bool MemoryCursor::next(std::vector<Value> &row)
+bool MemoryCursor::next(std::vector<Value>& row)
 {
     if (m_pos >= m_rows.size())
         return false;
@@ -65,7 +65,7 @@ std::vector<FieldInfo> tablesSchemaFields()
             {"TABLE_PROPID", ado::UnsignedInt}, {"DATE_CREATED", ado::DateType}, {"DATE_MODIFIED", ado::DateType}};
 }
 
-std::vector<Value> tablesSchemaRow(const std::string &tableName, const std::string &tableType)
+std::vector<Value> tablesSchemaRow(const std::string& tableName, const std::string& tableType)
 {
     return {Null{}, Null{}, Value(tableName), Value(tableType), Null{}, Null{}, Null{}, Null{}, Null{}};
 }

@@ -55,10 +55,10 @@ struct FieldInfo {
 class Cursor {
 public:
     virtual ~Cursor() = default;
-    virtual const std::vector<FieldInfo> &fields() const = 0;
+    virtual const std::vector<FieldInfo>& fields() const = 0;
     virtual long long recordCount() = 0;
     // Reads the next row into `row` (one value per field); false once past the last row.
-    virtual bool next(std::vector<Value> &row) = 0;
+    virtual bool next(std::vector<Value>& row) = 0;
 };
 
 struct OpenOptions {
@@ -70,26 +70,25 @@ struct OpenOptions {
 class ProviderConnection {
 public:
     virtual ~ProviderConnection() = default;
-    virtual void execute(const std::string &sql) = 0;
-    virtual std::unique_ptr<Cursor> query(const std::string &sql) = 0;
+    virtual void execute(const std::string& sql) = 0;
+    virtual std::unique_ptr<Cursor> query(const std::string& sql) = 0;
     // The tables schema rowset: at least TABLE_NAME and TABLE_TYPE.
     virtual std::unique_ptr<Cursor> tablesSchema() = 0;
 };
 
-using ProviderFactory =
-    std::function<std::unique_ptr<ProviderConnection>(const ConnectionString &, const OpenOptions &)>;
+using ProviderFactory = std::function<std::unique_ptr<ProviderConnection>(const ConnectionString&, const OpenOptions&)>;
 
 // Providers register under their Provider= names, matched case-insensitively.
-void registerProvider(const std::string &name, ProviderFactory factory);
-std::unique_ptr<ProviderConnection> openProvider(const std::string &connectionString, const OpenOptions &options);
+void registerProvider(const std::string& name, ProviderFactory factory);
+std::unique_ptr<ProviderConnection> openProvider(const std::string& connectionString, const OpenOptions& options);
 
 // A cursor over rows held in memory, for small rowsets such as schema listings.
 class MemoryCursor : public Cursor {
 public:
     MemoryCursor(std::vector<FieldInfo> fields, std::vector<std::vector<Value>> rows);
-    const std::vector<FieldInfo> &fields() const override { return m_fields; }
+    const std::vector<FieldInfo>& fields() const override { return m_fields; }
     long long recordCount() override { return static_cast<long long>(m_rows.size()); }
-    bool next(std::vector<Value> &row) override;
+    bool next(std::vector<Value>& row) override;
 
 private:
     std::vector<FieldInfo> m_fields;
@@ -99,6 +98,6 @@ private:
 
 // The standard columns of the tables schema rowset, in their order.
 std::vector<FieldInfo> tablesSchemaFields();
-std::vector<Value> tablesSchemaRow(const std::string &tableName, const std::string &tableType);
+std::vector<Value> tablesSchemaRow(const std::string& tableName, const std::string& tableType);
 
 } // namespace db

@@ -10,7 +10,7 @@ namespace {
 const Value kNull;
 }
 
-const std::string &Field::Name() const
+const std::string& Field::Name() const
 {
     m_rs->requireOpen();
     return m_rs->m_cursor->fields().at(static_cast<size_t>(m_index)).name;
@@ -22,7 +22,7 @@ int Field::Type() const
     return m_rs->m_cursor->fields().at(static_cast<size_t>(m_index)).type;
 }
 
-const Value &Field::value() const
+const Value& Field::value() const
 {
     m_rs->requireOpen();
     if (m_rs->m_eof)
@@ -31,7 +31,7 @@ const Value &Field::value() const
     return m_rs->m_row.at(static_cast<size_t>(m_index));
 }
 
-void Recordset::Open(const std::string &source, Connection &connection, int, int)
+void Recordset::Open(const std::string& source, Connection& connection, int, int)
 {
     if (m_cursor)
         throw std::runtime_error("Operation is not allowed when the object is open.");
@@ -88,10 +88,10 @@ Field Recordset::fields(int index) const
     return Field(*this, index);
 }
 
-Field Recordset::fields(const std::string &name) const
+Field Recordset::fields(const std::string& name) const
 {
     requireOpen();
-    const auto &f = m_cursor->fields();
+    const auto& f = m_cursor->fields();
     for (size_t i = 0; i < f.size(); ++i)
         if (equalsIgnoreCase(f[i].name, name))
             return Field(*this, static_cast<int>(i));

@@ -14,13 +14,13 @@ class Recordset;
 // One column of the current row.
 class Field {
 public:
-    Field(const Recordset &rs, int index) : m_rs(&rs), m_index(index) {}
-    const std::string &Name() const;
+    Field(const Recordset& rs, int index) : m_rs(&rs), m_index(index) {}
+    const std::string& Name() const;
     int Type() const;
-    const Value &value() const; // the current row's value; Null when the recordset is past its end
+    const Value& value() const; // the current row's value; Null when the recordset is past its end
 
 private:
-    const Recordset *m_rs;
+    const Recordset* m_rs;
     int m_index;
 };
 
@@ -32,13 +32,13 @@ public:
     explicit Recordset(std::unique_ptr<Cursor> cursor) { attach(std::move(cursor)); }
 
     // cursorType and lockType are accepted for fidelity; every cursor here is forward-reading with an exact count.
-    void Open(const std::string &source, Connection &connection, int cursorType = -1, int lockType = -1);
+    void Open(const std::string& source, Connection& connection, int cursorType = -1, int lockType = -1);
     bool Eof() const; // ADO's EOF (the name is a C macro)
     void MoveNext();
     long long RecordCount() const;
     int FieldCount() const;
     Field fields(int index) const;
-    Field fields(const std::string &name) const;
+    Field fields(const std::string& name) const;
     void Close();
     bool isOpen() const { return m_cursor != nullptr; }
 

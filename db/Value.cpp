@@ -15,7 +15,7 @@ std::string pad(int v, int width)
     return buf;
 }
 
-std::string dateText(const Date &d)
+std::string dateText(const Date& d)
 {
     return pad(d.year, 4) + "-" + pad(d.month, 2) + "-" + pad(d.day, 2);
 }
@@ -68,9 +68,9 @@ std::string currencyToText(Currency c)
     return trimFraction((negative ? "-" : "") + s);
 }
 
-std::string bytesToHexText(const Bytes &b)
+std::string bytesToHexText(const Bytes& b)
 {
-    static const char *hex = "0123456789abcdef";
+    static const char* hex = "0123456789abcdef";
     std::string s = "0x";
     s.reserve(2 + 2 * b.size());
     for (auto byte : b) {
@@ -83,22 +83,22 @@ std::string bytesToHexText(const Bytes &b)
 std::string Value::toText() const
 {
     return std::visit(Overloaded{
-                          [](const Null &) { return std::string(); },
+                          [](const Null&) { return std::string(); },
                           [](bool b) { return std::string(b ? "True" : "False"); },
                           [](std::int64_t i) { return std::to_string(i); },
                           [](double d) { return doubleToText(d); },
-                          [](const Currency &c) { return currencyToText(c); },
-                          [](const Decimal &d) { return trimFraction(d.digits); },
-                          [](const Date &d) { return dateText(d); },
-                          [](const Time &t) { return timeText(t.hour, t.minute, t.second); },
-                          [](const DateTime &t) {
+                          [](const Currency& c) { return currencyToText(c); },
+                          [](const Decimal& d) { return trimFraction(d.digits); },
+                          [](const Date& d) { return dateText(d); },
+                          [](const Time& t) { return timeText(t.hour, t.minute, t.second); },
+                          [](const DateTime& t) {
                               std::string s = dateText(t.date) + " " + timeText(t.hour, t.minute, t.second);
                               if (t.millisecond != 0)
                                   s += "." + pad(t.millisecond, 3);
                               return s;
                           },
-                          [](const std::string &s) { return s; },
-                          [](const Bytes &b) { return bytesToHexText(b); },
+                          [](const std::string& s) { return s; },
+                          [](const Bytes& b) { return bytesToHexText(b); },
                       },
                       m_v);
 }

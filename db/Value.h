@@ -8,35 +8,35 @@
 namespace db {
 
 struct Null {
-    bool operator==(const Null &) const = default;
+    bool operator==(const Null&) const = default;
 };
 
 // Money as a whole number of ten-thousandths, as FoxPro's Currency and ADO's adCurrency keep it.
 struct Currency {
     std::int64_t scaled = 0;
-    bool operator==(const Currency &) const = default;
+    bool operator==(const Currency&) const = default;
 };
 
 // An exact decimal number kept as its digits: optional '-', digits, optional '.' and digits.
 struct Decimal {
     std::string digits;
-    bool operator==(const Decimal &) const = default;
+    bool operator==(const Decimal&) const = default;
 };
 
 struct Date {
     int year = 0, month = 0, day = 0;
-    bool operator==(const Date &) const = default;
+    bool operator==(const Date&) const = default;
 };
 
 struct Time {
     int hour = 0, minute = 0, second = 0;
-    bool operator==(const Time &) const = default;
+    bool operator==(const Time&) const = default;
 };
 
 struct DateTime {
     Date date;
     int hour = 0, minute = 0, second = 0, millisecond = 0;
-    bool operator==(const DateTime &) const = default;
+    bool operator==(const DateTime&) const = default;
 };
 
 using Bytes = std::vector<std::uint8_t>;
@@ -60,13 +60,13 @@ public:
     Value(Time t) : m_v(t) {}
     Value(DateTime t) : m_v(t) {}
     Value(std::string s) : m_v(std::move(s)) {}
-    Value(const char *s) : m_v(std::string(s)) {}
+    Value(const char* s) : m_v(std::string(s)) {}
     Value(Bytes b) : m_v(std::move(b)) {}
 
     bool isNull() const { return std::holds_alternative<Null>(m_v); }
     template <typename T> bool is() const { return std::holds_alternative<T>(m_v); }
-    template <typename T> const T &get() const { return std::get<T>(m_v); }
-    const Storage &storage() const { return m_v; }
+    template <typename T> const T& get() const { return std::get<T>(m_v); }
+    const Storage& storage() const { return m_v; }
 
     // The text a send puts between quotes. Locale-independent, so data moves between machines unchanged:
     // integers in decimal; doubles in the shortest text that reads back to the same double; currency and
@@ -74,7 +74,7 @@ public:
     // "True"/"False"; bytes as 0x and two lower-case hex digits a byte. Null gives the empty text.
     std::string toText() const;
 
-    bool operator==(const Value &) const = default;
+    bool operator==(const Value&) const = default;
 
 private:
     Storage m_v;
@@ -83,6 +83,6 @@ private:
 // Text helpers the value forms share with the parsers of the providers.
 std::string doubleToText(double d);
 std::string currencyToText(Currency c);
-std::string bytesToHexText(const Bytes &b);
+std::string bytesToHexText(const Bytes& b);
 
 } // namespace db

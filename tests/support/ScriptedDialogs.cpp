@@ -16,7 +16,7 @@ ScriptedDialogs::~ScriptedDialogs()
     EXPECT_TRUE(m_texts.empty()) << m_texts.size() << " scripted text answers were never asked for";
 }
 
-int ScriptedDialogs::messageBox(const std::string &text, int style, const std::string &title)
+int ScriptedDialogs::messageBox(const std::string& text, int style, const std::string& title)
 {
     m_shown.push_back({"message", text, style, title, {}});
     if ((style & 0xF) == app::OkOnly)
@@ -30,7 +30,7 @@ int ScriptedDialogs::messageBox(const std::string &text, int style, const std::s
     return b;
 }
 
-std::string ScriptedDialogs::nextText(const char *kind)
+std::string ScriptedDialogs::nextText(const char* kind)
 {
     if (m_texts.empty()) {
         ADD_FAILURE() << "unexpected " << kind << " dialog";
@@ -41,20 +41,20 @@ std::string ScriptedDialogs::nextText(const char *kind)
     return t;
 }
 
-std::string ScriptedDialogs::inputBox(const std::string &prompt, const std::string &title,
-                                      const std::string &defaultText)
+std::string ScriptedDialogs::inputBox(const std::string& prompt, const std::string& title,
+                                      const std::string& defaultText)
 {
     m_shown.push_back({"input", prompt, 0, title, defaultText});
     return nextText("input");
 }
 
-std::string ScriptedDialogs::fileOpen(QWidget *, const app::FileOpenRequest &request)
+std::string ScriptedDialogs::fileOpen(QWidget*, const app::FileOpenRequest& request)
 {
     m_shown.push_back({"file", request.fileName, static_cast<int>(request.flags), request.title, request.filter});
     return nextText("file-open");
 }
 
-std::string ScriptedDialogs::browseForFolder(QWidget *, const std::string &prompt, const std::string &initialFolder)
+std::string ScriptedDialogs::browseForFolder(QWidget*, const std::string& prompt, const std::string& initialFolder)
 {
     m_shown.push_back({"folder", prompt, 0, {}, initialFolder});
     return nextText("folder");
@@ -63,7 +63,7 @@ std::string ScriptedDialogs::browseForFolder(QWidget *, const std::string &promp
 std::vector<std::string> ScriptedDialogs::messages() const
 {
     std::vector<std::string> out;
-    for (const auto &s : m_shown)
+    for (const auto& s : m_shown)
         if (s.kind == "message")
             out.push_back(s.text);
     return out;

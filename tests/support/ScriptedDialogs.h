@@ -25,24 +25,24 @@ public:
     ~ScriptedDialogs() override;
 
     void answer(int button) { m_buttons.push_back(button); }
-    void answer(const std::string &text) { m_texts.push_back(text); }
+    void answer(const std::string& text) { m_texts.push_back(text); }
 
-    int messageBox(const std::string &text, int style, const std::string &title) override;
-    std::string inputBox(const std::string &prompt, const std::string &title, const std::string &defaultText) override;
-    std::string fileOpen(QWidget *owner, const app::FileOpenRequest &request) override;
-    std::string browseForFolder(QWidget *owner, const std::string &prompt, const std::string &initialFolder) override;
+    int messageBox(const std::string& text, int style, const std::string& title) override;
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
+    std::string fileOpen(QWidget* owner, const app::FileOpenRequest& request) override;
+    std::string browseForFolder(QWidget* owner, const std::string& prompt, const std::string& initialFolder) override;
 
-    const std::vector<Shown> &shown() const { return m_shown; }
+    const std::vector<Shown>& shown() const { return m_shown; }
     std::vector<std::string> messages() const; // texts of the message boxes, in order
     void clear() { m_shown.clear(); }
 
 private:
-    std::string nextText(const char *kind);
+    std::string nextText(const char* kind);
 
     std::deque<int> m_buttons;
     std::deque<std::string> m_texts;
     std::vector<Shown> m_shown;
-    app::Dialogs *m_previous = nullptr;
+    app::Dialogs* m_previous = nullptr;
 };
 
 } // namespace testsupport

@@ -34,7 +34,7 @@ TempDir::~TempDir()
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::string readFile(const std::filesystem::path &file)
+std::string readFile(const std::filesystem::path& file)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in)
@@ -44,7 +44,7 @@ std::string readFile(const std::filesystem::path &file)
     return out.str();
 }
 
-void writeFile(const std::filesystem::path &file, const std::string &bytes)
+void writeFile(const std::filesystem::path& file, const std::string& bytes)
 {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -13,17 +13,17 @@ class TempDir {
 public:
     TempDir();
     ~TempDir();
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
-    const std::filesystem::path &path() const { return m_path; }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
     std::string str() const { return m_path.string(); }
 
 private:
     std::filesystem::path m_path;
 };
 
-std::string readFile(const std::filesystem::path &file);
-void writeFile(const std::filesystem::path &file, const std::string &bytes);
+std::string readFile(const std::filesystem::path& file);
+void writeFile(const std::filesystem::path& file, const std::string& bytes);
 
 } // namespace testsupport
 
