@@ -1,0 +1,169 @@
+#include "db/odbc/DriverString.h"
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace db::odbc {
+
+namespace {
+
+constexpr const char* kStandInPrefix = "sqlite:";
+
+bool allDigits(const std::string& s)
+{
+    for (char c : s)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+bool startsWithIgnoreCase(const std::string& s, const std::string& prefix)
+{
+    return s.size() >= prefix.size() && equalsIgnoreCase(s.substr(0, prefix.size()), prefix);
+}
+
+bool oneOf(const std::string& key, std::initializer_list<const char*> names)
+{
+    for (const char* n : names)
+        if (equalsIgnoreCase(key, n))
+            return true;
+    return false;
+}
+
+// Keys our own string already carries from the named OLE DB attributes, or that only we read.
+bool consumedKey(const std::string& key)
+{
+    return oneOf(key, {"Provider", "Data Source", "User Id", "Password", "Catalog", kDeadlineKey});
+}
+
+// Extra attributes the user added are passed on when the driver knows them; anything else (OLE DB properties
+// such as "Persist Security Info") would only confuse the driver.
+void passExtras(const ConnectionString& cs, DriverString& out, std::initializer_list<const char*> known)
+{
+    for (const auto& [key, value] : cs.pairs())
+        if (!consumedKey(key) && oneOf(key, known))
+            out.set(key, value);
+}
+
+bool needsBraces(const std::string& v)
+{
+    if (v.empty())
+        return false;
+    if (v.find_first_of(";{}") != std::string::npos)
+        return true;
+    return v.front() == ' ' || v.back() == ' ';
+}
+
+} // namespace
+
+AseTarget parseTarget(const ConnectionString& cs)
+{
+    const std::string source = cs.getOr("Data Source", "");
+    AseTarget t;
+    if (startsWithIgnoreCase(source, kStandInPrefix)) {
+        // "sqlite:/path/file.db:5000": the window appends ":" and the port; a file path never ends in ":digits".
+        std::string rest = source.substr(std::string(kStandInPrefix).size());
+        auto colon = rest.rfind(':');
+        if (colon != std::string::npos && allDigits(rest.substr(colon + 1)))
+            rest.erase(colon);
+        t.standIn = true;
+        t.standInFile = rest;
+        return t;
+    }
+    auto colon = source.rfind(':');
+    t.server = colon == std::string::npos ? source : source.substr(0, colon);
+    t.port = colon == std::string::npos ? std::string() : source.substr(colon + 1);
+    if (t.server.size() >= 2 && t.server.front() == '[' && t.server.back() == ']')
+        t.server = t.server.substr(1, t.server.size() - 2); // [::1]:5000
+    if (startsWithIgnoreCase(t.server, kStandInPrefix)) {
+        t.standIn = true;
+        t.standInFile = t.server.substr(std::string(kStandInPrefix).size());
+    }
+    return t;
+}
+
+std::chrono::milliseconds connectDeadline(const ConnectionString& cs)
+{
+    std::string text;
+    if (auto v = cs.get(kDeadlineKey))
+        text = *v;
+    else if (const char* env = std::getenv(kDeadlineEnv))
+        text = env;
+    if (text.empty())
+        return std::chrono::seconds(15);
+    char* end = nullptr;
+    double seconds = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0' || !std::isfinite(seconds) || seconds <= 0 || seconds > 86400)
+        throw std::runtime_error("Invalid connection deadline \"" + text + "\": give a number of seconds.");
+    return std::chrono::milliseconds(static_cast<long long>(std::llround(seconds * 1000.0)));
+}
+
+void DriverString::set(const std::string& key, const std::string& value)
+{
+    for (auto& p : m_pairs)
+        if (equalsIgnoreCase(p.first, key)) {
+            p.second = value;
+            return;
+        }
+    m_pairs.emplace_back(key, value);
+}
+
+std::string DriverString::text() const
+{
+    std::string out;
+    for (const auto& [key, value] : m_pairs) {
+        if (!out.empty())
+            out += ';';
+        out += key + '=';
+        if (needsBraces(value)) {
+            out += '{';
+            for (char c : value) {
+                out += c;
+                if (c == '}')
+                    out += '}';
+            }
+            out += '}';
+        } else {
+            out += value;
+        }
+    }
+    return out;
+}
+
+DriverString aseDriverString(const ConnectionString& cs, const AseTarget& target, const std::string& driver)
+{
+    DriverString d;
+    d.set("DRIVER", driver);
+    d.set("Server", target.server);
+    if (!target.port.empty())
+        d.set("Port", target.port);
+    d.set("UID", cs.getOr("User Id", ""));
+    d.set("PWD", cs.getOr("Password", ""));
+    if (auto db = cs.get("Catalog"); db && !db->empty())
+        d.set("Database", *db);
+    d.set("TDS_Version", "5.0");
+    d.set("ClientCharset", "UTF-8");
+    passExtras(cs, d,
+               {"Port", "Address", "Language", "TextSize", "PacketSize", "APP", "WSID", "Encryption", "Timeout",
+                "TDS_Version", "ClientCharset", "DumpFile", "DumpFileAppend", "DebugFlags", "ReadOnly"});
+    return d;
+}
+
+DriverString standInDriverString(const ConnectionString& cs, const AseTarget& target, const std::string& driver)
+{
+    DriverString d;
+    d.set("DRIVER", driver);
+    d.set("Database", target.standInFile);
+    // WAL with normal syncing: every statement that returned survives a kill of the program, at tens of
+    // thousands of single-statement commits a second instead of under a thousand.
+    d.set("JournalMode", "WAL");
+    d.set("SyncPragma", "NORMAL");
+    passExtras(cs, d,
+               {"Timeout", "StepAPI", "NoTXN", "NoWCHAR", "LongNames", "ShortNames", "SyncPragma", "FKSupport",
+                "JournalMode", "BigInt", "JDConv"});
+    return d;
+}
+
+} // namespace db::odbc

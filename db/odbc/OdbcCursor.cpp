@@ -1,0 +1,157 @@
+#include "db/odbc/OdbcCursor.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace db::odbc {
+
+OdbcCursor::OdbcCursor(std::shared_ptr<OdbcLink> link, const std::string& sql, long long count)
+    : m_link(std::move(link)), m_stmt(m_link->dbc()), m_count(count), m_buffer(8192)
+{
+    std::string text = sql;
+    m_stmt.check(SQLExecDirect(m_stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS), "Opening rows");
+    describe();
+}
+
+void OdbcCursor::describe()
+{
+    SQLSMALLINT columns = 0;
+    m_stmt.check(SQLNumResultCols(m_stmt.get(), &columns), "Counting columns");
+    if (columns == 0)
+        throw std::runtime_error("The statement returned no rows to read.");
+    for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
+        SQLCHAR name[512] = {};
+        SQLSMALLINT nameLen = 0, sqlType = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        m_stmt.check(SQLDescribeCol(m_stmt.get(), c, name, sizeof name, &nameLen, &sqlType, &size, &digits, &nullable),
+                     "Describing a column");
+        SQLLEN isUnsigned = SQL_FALSE;
+        SQLColAttribute(m_stmt.get(), c, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
+        ColumnKind kind = classifySqlType(sqlType, isUnsigned == SQL_TRUE);
+        m_fields.push_back({reinterpret_cast<const char*>(name), kind.adoType});
+        m_kinds.push_back(kind.kind);
+    }
+}
+
+bool OdbcCursor::next(std::vector<Value>& row)
+{
+    if (m_done || m_delivered >= m_count) {
+        m_done = true;
+        return false;
+    }
+    SQLRETURN rc = SQLFetch(m_stmt.get());
+    if (rc == SQL_NO_DATA) {
+        m_done = true; // fewer rows than counted: someone deleted rows meanwhile
+        return false;
+    }
+    m_stmt.check(rc, "Reading a row");
+    row.resize(m_fields.size());
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        row[i] = readColumn(static_cast<SQLUSMALLINT>(i + 1), m_kinds[i]);
+    ++m_delivered;
+    return true;
+}
+
+Value OdbcCursor::readColumn(SQLUSMALLINT column, ValueKind kind)
+{
+    if (kind == ValueKind::Text)
+        return readPieces(column, false);
+    if (kind == ValueKind::Binary)
+        return readPieces(column, true);
+    if (kind == ValueKind::Decimal) {
+        Value text = readPieces(column, false);
+        if (text.isNull())
+            return text;
+        auto d = parseDecimal(text.get<std::string>());
+        return d ? Value(*d) : text;
+    }
+    try {
+        return readTyped(column, kind);
+    } catch (const std::runtime_error&) {
+        // A value the driver cannot convert (SQLite keeps any text in a DATETIME column): hand on its text
+        // rather than lose the row. When even that fails, the first error stands.
+        try {
+            return readPieces(column, false);
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+Value OdbcCursor::readTyped(SQLUSMALLINT column, ValueKind kind)
+{
+    SQLLEN ind = 0;
+    auto get = [&](SQLSMALLINT cType, void* target, SQLLEN size) {
+        m_stmt.check(SQLGetData(m_stmt.get(), column, cType, target, size, &ind), "Reading a value");
+    };
+    switch (kind) {
+    case ValueKind::Integer: {
+        SQLBIGINT v = 0;
+        get(SQL_C_SBIGINT, &v, sizeof v);
+        return ind == SQL_NULL_DATA ? Value() : Value(static_cast<std::int64_t>(v));
+    }
+    case ValueKind::Double: {
+        double v = 0;
+        get(SQL_C_DOUBLE, &v, sizeof v);
+        return ind == SQL_NULL_DATA ? Value() : Value(v);
+    }
+    case ValueKind::Bit: {
+        unsigned char v = 0;
+        get(SQL_C_BIT, &v, sizeof v);
+        return ind == SQL_NULL_DATA ? Value() : Value(v != 0);
+    }
+    case ValueKind::Date: {
+        SQL_DATE_STRUCT v{};
+        get(SQL_C_TYPE_DATE, &v, sizeof v);
+        return ind == SQL_NULL_DATA ? Value() : Value(Date{v.year, v.month, v.day});
+    }
+    case ValueKind::Time: {
+        SQL_TIME_STRUCT v{};
+        get(SQL_C_TYPE_TIME, &v, sizeof v);
+        return ind == SQL_NULL_DATA ? Value() : Value(Time{v.hour, v.minute, v.second});
+    }
+    case ValueKind::Timestamp: {
+        SQL_TIMESTAMP_STRUCT v{};
+        get(SQL_C_TYPE_TIMESTAMP, &v, sizeof v);
+        if (ind == SQL_NULL_DATA)
+            return Value();
+        return Value(
+            DateTime{Date{v.year, v.month, v.day}, v.hour, v.minute, v.second, static_cast<int>(v.fraction / 1000000)});
+    }
+    default:
+        return readPieces(column, false);
+    }
+}
+
+// Texts and bytes of any length, in pieces: a driver reports the total on the first call, so the buffer grows
+// once to take the rest in one more call.
+Value OdbcCursor::readPieces(SQLUSMALLINT column, bool binary)
+{
+    const SQLSMALLINT cType = binary ? SQL_C_BINARY : SQL_C_CHAR;
+    const size_t terminator = binary ? 0 : 1;
+    std::string out;
+    for (bool first = true;; first = false) {
+        SQLLEN ind = 0;
+        SQLRETURN rc =
+            SQLGetData(m_stmt.get(), column, cType, m_buffer.data(), static_cast<SQLLEN>(m_buffer.size()), &ind);
+        if (rc == SQL_NO_DATA && !first)
+            break;
+        m_stmt.check(rc, "Reading a value");
+        if (ind == SQL_NULL_DATA)
+            return Value();
+        const size_t room = m_buffer.size() - terminator;
+        const bool truncated = ind == SQL_NO_TOTAL || static_cast<size_t>(ind) > room;
+        if (!truncated) {
+            out.append(m_buffer.data(), static_cast<size_t>(ind));
+            break;
+        }
+        out.append(m_buffer.data(), room);
+        if (ind != SQL_NO_TOTAL)
+            m_buffer.resize(std::max(m_buffer.size(), static_cast<size_t>(ind) - room + terminator));
+    }
+    if (binary)
+        return Value(Bytes(out.begin(), out.end()));
+    return Value(std::move(out));
+}
+
+} // namespace db::odbc

@@ -1,0 +1,55 @@
+#include "db/odbc/OdbcProvider.h"
+
+#include "db/odbc/DriverLookup.h"
+#include "db/odbc/DriverString.h"
+#include "db/odbc/OdbcConnect.h"
+#include "db/odbc/OdbcSession.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace db::odbc {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::unique_ptr<ProviderConnection> openStandIn(const ConnectionString& cs, AseTarget target)
+{
+    if (target.standInFile.empty())
+        throw std::runtime_error("No database file follows \"sqlite:\" in the server name.");
+    std::error_code ec;
+    fs::path file = fs::absolute(target.standInFile, ec);
+    if (ec)
+        throw std::runtime_error("The stand-in database path is not valid: " + target.standInFile);
+    // The driver says only "connect failed" for a file in a missing folder, so look first.
+    if (!fs::is_directory(file.parent_path(), ec))
+        throw std::runtime_error("The folder of the stand-in database does not exist: " + file.parent_path().string());
+    if (fs::is_directory(file, ec))
+        throw std::runtime_error("The stand-in database is a folder, not a file: " + file.string());
+    target.standInFile = file.string();
+    auto text = standInDriverString(cs, target, findDriver(kSqlite)).text();
+    return std::make_unique<OdbcSession>(connectDirect(text), true);
+}
+
+std::unique_ptr<ProviderConnection> openAse(const ConnectionString& cs, const AseTarget& target)
+{
+    if (target.server.empty())
+        throw std::runtime_error("No Sybase ASE server is named in the Data Source.");
+    auto deadline = connectDeadline(cs);
+    auto text = aseDriverString(cs, target, findDriver(kFreeTds)).text();
+    std::string where = target.server + (target.port.empty() ? "" : ":" + target.port);
+    return std::make_unique<OdbcSession>(connectWithDeadline(text, deadline, where), false);
+}
+
+} // namespace
+
+void registerOdbcProvider()
+{
+    registerProvider("ASEOLEDB", [](const ConnectionString& cs, const OpenOptions&) {
+        AseTarget target = parseTarget(cs);
+        return target.standIn ? openStandIn(cs, target) : openAse(cs, target);
+    });
+}
+
+} // namespace db::odbc

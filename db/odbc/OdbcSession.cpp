@@ -1,0 +1,108 @@
+#include "db/odbc/OdbcSession.h"
+
+#include "db/odbc/OdbcCursor.h"
+#include "db/odbc/OdbcError.h"
+
+#include <regex>
+#include <stdexcept>
+
+namespace db::odbc {
+
+namespace {
+
+std::string trimStatement(std::string sql)
+{
+    while (!sql.empty() && (sql.back() == ';' || std::isspace(static_cast<unsigned char>(sql.back()))))
+        sql.pop_back();
+    return sql;
+}
+
+// The text of a column of the current row of a catalogue result; empty for Null.
+std::string columnText(const Statement& stmt, SQLUSMALLINT column)
+{
+    std::string out;
+    std::vector<char> buf(1024);
+    for (;;) {
+        SQLLEN ind = 0;
+        SQLRETURN rc = SQLGetData(stmt.get(), column, SQL_C_CHAR, buf.data(), static_cast<SQLLEN>(buf.size()), &ind);
+        if (rc == SQL_NO_DATA)
+            break;
+        stmt.check(rc, "Reading the catalogue");
+        if (ind == SQL_NULL_DATA)
+            break;
+        if (ind != SQL_NO_TOTAL && static_cast<size_t>(ind) < buf.size()) {
+            out.append(buf.data(), static_cast<size_t>(ind));
+            break;
+        }
+        out.append(buf.data(), buf.size() - 1);
+    }
+    return out;
+}
+
+} // namespace
+
+std::string countStatement(const std::string& sql)
+{
+    static const std::regex plainSelect(
+        R"(^\s*SELECT\s+\*\s+FROM\s+((?:\[[^\]]*\]|"[^"]*"|[A-Za-z_#@][\w$#@]*)(?:\.(?:\[[^\]]*\]|"[^"]*"|[A-Za-z_#@][\w$#@]*))*)\s*$)",
+        std::regex::icase);
+    const std::string body = trimStatement(sql);
+    std::smatch m;
+    if (std::regex_match(body, m, plainSelect))
+        return "SELECT COUNT(*) FROM " + m[1].str();
+    return "SELECT COUNT(*) FROM (" + body + ") corvalen_rows";
+}
+
+void OdbcSession::execute(const std::string& sql)
+{
+    Statement stmt(m_link->dbc());
+    std::string text = sql;
+    SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS);
+    if (rc == SQL_NO_DATA)
+        return; // a statement that touched no rows
+    stmt.check(rc, "Executing a statement");
+    // A server may report a failure in a later result of the same batch; read them all.
+    while ((rc = SQLMoreResults(stmt.get())) != SQL_NO_DATA)
+        stmt.check(rc, "Executing a statement");
+}
+
+long long OdbcSession::countRows(const std::string& sql)
+{
+    Statement stmt(m_link->dbc());
+    std::string text = countStatement(sql);
+    stmt.check(SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS), "Counting rows");
+    SQLRETURN rc = SQLFetch(stmt.get());
+    if (rc == SQL_NO_DATA)
+        throw std::runtime_error("Counting the rows of \"" + sql + "\" returned no answer.");
+    stmt.check(rc, "Counting rows");
+    SQLBIGINT count = 0;
+    SQLLEN ind = 0;
+    stmt.check(SQLGetData(stmt.get(), 1, SQL_C_SBIGINT, &count, sizeof count, &ind), "Counting rows");
+    return ind == SQL_NULL_DATA ? 0 : static_cast<long long>(count);
+}
+
+std::unique_ptr<Cursor> OdbcSession::query(const std::string& sql)
+{
+    long long count = countRows(sql);
+    return std::make_unique<OdbcCursor>(m_link, sql, count);
+}
+
+std::unique_ptr<Cursor> OdbcSession::tablesSchema()
+{
+    Statement stmt(m_link->dbc());
+    stmt.check(SQLTables(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), "Listing the tables");
+    std::vector<std::vector<Value>> rows;
+    SQLRETURN rc;
+    while ((rc = SQLFetch(stmt.get())) != SQL_NO_DATA) {
+        stmt.check(rc, "Listing the tables");
+        std::string name = columnText(stmt, 3);
+        std::string type = columnText(stmt, 4);
+        // The SQLite driver lists its own bookkeeping tables (sqlite_sequence, sqlite_stat1) as tables.
+        if (m_standIn && toLowerAscii(name).rfind("sqlite_", 0) == 0)
+            type = "SYSTEM TABLE";
+        rows.push_back(tablesSchemaRow(name, type));
+    }
+    return std::make_unique<MemoryCursor>(tablesSchemaFields(), std::move(rows));
+}
+
+} // namespace db::odbc

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "db/Provider.h"
+#include "db/odbc/OdbcConnect.h"
+
+#include <memory>
+#include <string>
+
+namespace db::odbc {
+
+// The statement that counts the rows of a query before they are read: "SELECT * FROM <table>" becomes
+// "SELECT COUNT(*) FROM <table>"; anything else is counted as a derived table with an alias, which both ASE
+// and SQLite accept.
+std::string countStatement(const std::string& sql);
+
+// An open ASEOLEDB session: statements one at a time in autocommit, rows streamed with an exact count first.
+class OdbcSession : public ProviderConnection {
+public:
+    OdbcSession(std::shared_ptr<OdbcLink> link, bool standIn) : m_link(std::move(link)), m_standIn(standIn) {}
+
+    void execute(const std::string& sql) override;
+    std::unique_ptr<Cursor> query(const std::string& sql) override;
+    std::unique_ptr<Cursor> tablesSchema() override;
+
+private:
+    long long countRows(const std::string& sql);
+
+    std::shared_ptr<OdbcLink> m_link;
+    bool m_standIn;
+};
+
+} // namespace db::odbc
