@@ -1,0 +1,91 @@
+#pragma once
+
+#include "app/ErrorTrap.h"
+#include "transfer/SqlText.h"
+
+#include <QListWidget>
+#include <QString>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+// Small pieces the table commands share.
+namespace transfer::detail {
+
+inline constexpr const char* kProgressIdle = "Progress Bar";
+enum Pointer : int { DefaultPointer = 0, Hourglass = 11 };
+
+// An object the command created in one of its steps; using it when that step failed is a failure of its own.
+template <typename T> T& obj(const std::unique_ptr<T>& p)
+{
+    if (!p)
+        throw std::runtime_error("Object variable or With block variable not set");
+    return *p;
+}
+
+inline QListWidgetItem& itemAt(const QListWidget& list, int index)
+{
+    QListWidgetItem* item = list.item(index);
+    if (!item)
+        throw std::runtime_error("Invalid list index " + std::to_string(index));
+    return *item;
+}
+
+inline std::string text(const QListWidgetItem& item)
+{
+    return item.text().toStdString();
+}
+
+inline QString qt(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+inline std::string lower(const std::string& s)
+{
+    return qt(s).toLower().toStdString();
+}
+
+inline void dropLast(std::string& s, std::size_t count)
+{
+    if (s.size() < count)
+        throw std::runtime_error("Invalid procedure call or argument");
+    s.resize(s.size() - count);
+}
+
+// The share of rows sent, 0 to 100, rounded half to even as the progress bar's integer value takes it.
+inline int percent(std::int32_t row, std::int32_t lastRow)
+{
+    return static_cast<int>(std::nearbyint((row + 1.0) / (lastRow + 1.0) * 100.0));
+}
+
+// A step that puts a name between delimiters: false when the name was refused (the trap has reported it), so the
+// command sends nothing for that table.
+template <typename F> bool nameStep(app::ErrorTrap& trap, int line, F&& body)
+{
+    bool refused = false;
+    trap.step(line, [&] {
+        try {
+            body();
+        } catch (const RefusedName&) {
+            refused = true;
+            throw;
+        }
+    });
+    return !refused;
+}
+
+// A step that tells whether it ran to its end.
+template <typename F> bool stepSucceeded(app::ErrorTrap& trap, int line, F&& body)
+{
+    bool done = false;
+    trap.step(line, [&] {
+        body();
+        done = true;
+    });
+    return done;
+}
+
+} // namespace transfer::detail

@@ -1,0 +1,177 @@
+#include "app/Dialogs.h"
+#include "app/ErrorTrap.h"
+#include "app/ListHelpers.h"
+#include "app/Locations.h"
+#include "db/Connection.h"
+#include "db/Foxpro.h"
+#include "db/Recordset.h"
+#include "db/SybaseAse.h"
+#include "transfer/CommandSupport.h"
+#include "transfer/Commands.h"
+#include "transfer/Yielder.h"
+
+namespace transfer {
+
+namespace {
+
+using namespace detail;
+
+// Send Table/s To Sybase ASE. Each step carries the line number its error report shows; the statement text
+// (the CREATE TABLE or INSERT built last) follows "sql: " in every report.
+class SendToAse {
+public:
+    explicit SendToAse(TablesWindowSeam& window) : m_w(window), m_yield(window.yield) {}
+    void run();
+
+private:
+    void sendTable(int index);
+    bool replaceExisting(const std::string& name);
+    bool createTable(const std::string& name);
+    void sendRows(const std::string& name);
+    void sendRow(const std::string& name, std::int32_t row);
+    void endTable(const std::string& name, bool created);
+
+    TablesWindowSeam& m_w;
+    std::string m_statement;
+    app::ErrorTrap m_trap{app::loc::Form2_PushButton3_Click, &m_statement};
+    Yielder m_yield;
+    std::unique_ptr<db::Connection> m_target; // ASE
+    std::unique_ptr<db::Connection> m_source; // FoxPro
+    std::unique_ptr<db::Recordset> m_rs;
+    std::int32_t m_lastRow = 0;
+};
+
+void SendToAse::run()
+{
+    m_trap.step(100, [&] { m_target = std::make_unique<db::Connection>(); });
+    m_trap.step(102, [&] { m_source = std::make_unique<db::Connection>(); });
+    m_trap.step(104, [&] { m_rs = std::make_unique<db::Recordset>(); });
+    if (!m_trap.test(106, [&] { return m_w.list1->currentRow() != -1; })) {
+        m_trap.step(264, [] { app::MsgBox("Please select a table", app::OkOnly); });
+        return;
+    }
+    m_trap.step(108, [&] { m_w.setPointer(Hourglass); });
+    m_trap.step(110, [&] { obj(m_target).CursorLocation = db::ado::UseServer; });
+    m_trap.step(112, [&] { obj(m_target).Open(db::AseConnectionString(m_w.fields())); });
+    m_trap.step(114, [&] { obj(m_source).CursorLocation = db::ado::UseClient; });
+    const int openLine = m_trap.test(116, [&] { return m_w.fields().option1; }) ? 118 : 120;
+    m_trap.step(openLine, [&] { obj(m_source).Open(db::FoxProConnectionString(m_w.fields())); });
+    int lastIndex = -1;
+    m_trap.step(122, [&] { lastIndex = m_w.list1->count() - 1; });
+    for (int index = lastIndex; index >= 0; --index)
+        sendTable(index);
+    m_trap.step(258, [&] { obj(m_source).Close(); });
+    m_trap.step(260, [&] { obj(m_target).Close(); });
+    m_trap.step(262, [&] { m_w.setPointer(DefaultPointer); });
+}
+
+void SendToAse::sendTable(int index)
+{
+    m_trap.step(124, [&] { m_yield(); });
+    if (!m_trap.test(126, [&] { return itemAt(*m_w.list1, index).isSelected(); }))
+        return;
+    std::string name;
+    m_trap.step(128, [&] { name = text(itemAt(*m_w.list1, index)); });
+    if (!replaceExisting(name))
+        return;
+    // A table whose source does not open has nothing to send; the report says why and the next one goes on.
+    if (!stepSucceeded(m_trap, 144, [&] { obj(m_rs).Open("SELECT * FROM " + foxProName(name), obj(m_source), 3, 3); }))
+        return;
+    const bool created = createTable(name);
+    if (created)
+        sendRows(name);
+    endTable(name, created);
+}
+
+// False when the table is to be left alone: the user keeps the existing one, or its name cannot be sent.
+bool SendToAse::replaceExisting(const std::string& name)
+{
+    int answer = 0;
+    if (m_trap.test(130, [&] { return app::ListContains(*m_w.list2, qt(name)); }))
+        m_trap.step(
+            132, [&] { answer = app::MsgBox("Would you like to overwrite " + name + "?", app::YesNo, "Overwrite?"); });
+    else
+        m_trap.step(134, [&] { answer = 0; });
+    if (answer == app::AnswerNo) // 136
+        return false;
+    if (answer == app::AnswerYes) { // 138
+        if (!nameStep(m_trap, 140, [&] { obj(m_target).Execute("DROP TABLE " + aseName(name)); }))
+            return false;
+        m_trap.step(142, [&] { app::RemoveListItem(*m_w.list2, qt(lower(name))); });
+    }
+    return true;
+}
+
+// Every column is TEXT, whatever its type in the source. False when a name was refused: nothing is sent then.
+bool SendToAse::createTable(const std::string& name)
+{
+    if (!nameStep(m_trap, 146, [&] { m_statement = "CREATE TABLE " + aseName(name) + "("; }))
+        return false;
+    int fieldCount = 0;
+    m_trap.step(150, [&] { fieldCount = obj(m_rs).FieldCount(); });
+    for (int col = 0; col < fieldCount; ++col) {
+        m_trap.step(152, [&] { m_yield(); });
+        std::string column;
+        if (!nameStep(m_trap, 154, [&] { column = aseName(obj(m_rs).fields(col).Name()); }))
+            return false;
+        m_trap.step(160, [&] { m_statement += column + " TEXT,"; });
+    }
+    m_trap.step(190, [&] { dropLast(m_statement, 1); });
+    m_trap.step(192, [&] { m_statement += ")"; });
+    m_trap.step(196, [&] { obj(m_target).Execute(m_statement); });
+    return true;
+}
+
+void SendToAse::sendRows(const std::string& name)
+{
+    m_trap.step(204, [&] { m_lastRow = static_cast<std::int32_t>(obj(m_rs).RecordCount() - 1); });
+    if (!m_trap.test(206, [&] { return !obj(m_rs).Eof(); }))
+        return;
+    for (std::int32_t row = 0; row <= m_lastRow; ++row)
+        sendRow(name, row);
+}
+
+// One INSERT per row; every value quoted, Null as ''.
+void SendToAse::sendRow(const std::string& name, std::int32_t row)
+{
+    m_trap.step(212, [&] { m_yield(); });
+    m_trap.step(216, [&] { m_w.progress->setValue(percent(row, m_lastRow)); });
+    m_trap.step(218, [&] { m_statement = "INSERT INTO " + aseName(name) + " VALUES('"; });
+    int fieldCount = 0;
+    m_trap.step(220, [&] { fieldCount = obj(m_rs).FieldCount(); });
+    for (int f = 0; f < fieldCount; ++f) {
+        m_trap.step(222, [&] { m_yield(); });
+        std::string value;
+        m_trap.step(224, [&] { value = app::NullToDefault(obj(m_rs).fields(f).value(), db::Value("")).toText(); });
+        m_trap.step(226, [&] { value = doubleQuotes(value); });
+        m_trap.step(228, [&] { m_statement.append(value).append("', '"); });
+    }
+    m_trap.step(232, [&] { dropLast(m_statement, 3); });
+    m_trap.step(234, [&] { m_statement += ")"; });
+    m_trap.step(238, [&] { obj(m_target).Execute(m_statement); });
+    m_trap.step(240, [&] { obj(m_rs).MoveNext(); });
+}
+
+void SendToAse::endTable(const std::string& name, bool created)
+{
+    m_trap.step(242, [&] { m_w.setPointer(DefaultPointer); });
+    m_trap.step(244, [&] {
+        m_w.progress->setValue(0);
+        m_w.progress->setText(kProgressIdle);
+    });
+    m_trap.step(246, [&] { obj(m_rs).Close(); });
+    if (created)
+        m_trap.step(248, [&] { m_w.list2->addItem(qt(lower(name))); });
+}
+
+} // namespace
+
+void PushButton3_Click(TablesWindowSeam& window)
+{
+    Busy::Scope busy(window.busy);
+    if (!busy.entered())
+        return;
+    SendToAse(window).run();
+}
+
+} // namespace transfer
