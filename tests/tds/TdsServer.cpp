@@ -1,0 +1,128 @@
+#include "TdsServer.h"
+
+#include "TdsSession.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sqlite3.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tds {
+
+Database::Database(const std::string& path)
+{
+    if (sqlite3_open(path.c_str(), &m_db) != SQLITE_OK) {
+        const std::string why = m_db ? sqlite3_errmsg(m_db) : "out of memory";
+        sqlite3_close(m_db);
+        throw std::runtime_error("Cannot open the test server's database " + path + ": " + why);
+    }
+    sqlite3_busy_timeout(m_db, 5000);
+    sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+}
+
+Database::~Database()
+{
+    sqlite3_close(m_db);
+}
+
+namespace {
+constexpr int MaxSessions = 32; // test equipment: a few connections at a time are plenty
+}
+
+Server::Server(ServerConfig config) : m_config(std::move(config)), m_database(m_config.sqlitePath)
+{
+    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_listenFd < 0)
+        throw std::runtime_error("The test server cannot create a socket.");
+    const int yes = 1;
+    ::setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK); // loopback only, never beyond
+    addr.sin_port = htons(m_config.port);
+    socklen_t len = sizeof addr;
+    if (::bind(m_listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(m_listenFd, 16) != 0 ||
+        ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        ::close(m_listenFd);
+        throw std::runtime_error("The test server cannot listen on 127.0.0.1:" + std::to_string(m_config.port) + ".");
+    }
+    m_port = ntohs(addr.sin_port);
+    m_acceptThread = std::thread([this] { acceptLoop(); });
+}
+
+Server::~Server()
+{
+    m_stop = true;
+    if (m_acceptThread.joinable())
+        m_acceptThread.join();
+    std::lock_guard lock(m_slotsMutex);
+    for (auto& slot : m_slots)
+        ::shutdown(slot->fd, SHUT_RDWR); // wakes a session blocked in send
+    for (auto& slot : m_slots) {
+        if (slot->thread.joinable())
+            slot->thread.join();
+        ::close(slot->fd);
+    }
+    ::close(m_listenFd);
+}
+
+std::string Server::odbcConnectionString(const std::string& user, const std::string& password,
+                                         const std::string& database) const
+{
+    return "DRIVER=/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so;Server=127.0.0.1;Port=" + std::to_string(m_port) +
+           ";UID=" + user + ";PWD=" + password + ";Database=" + database + ";TDS_Version=5.0;ClientCharset=UTF-8";
+}
+
+std::string Server::odbcConnectionString() const
+{
+    return odbcConnectionString(m_config.user, m_config.password, m_config.database);
+}
+
+void Server::reapFinished()
+{
+    for (auto it = m_slots.begin(); it != m_slots.end();) {
+        if ((*it)->finished) {
+            (*it)->thread.join();
+            ::close((*it)->fd);
+            it = m_slots.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void Server::acceptLoop()
+{
+    while (!m_stop) {
+        pollfd p{m_listenFd, POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0)
+            continue;
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0)
+            continue;
+        const int yes = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        std::lock_guard lock(m_slotsMutex);
+        reapFinished();
+        if (static_cast<int>(m_slots.size()) >= MaxSessions) {
+            ::close(fd);
+            continue;
+        }
+        auto slot = std::make_unique<SessionSlot>();
+        slot->fd = fd;
+        const int spid = ++m_sessionsStarted + 10;
+        SessionSlot* raw = slot.get();
+        raw->thread = std::thread([this, raw, spid] {
+            Session session(raw->fd, spid, m_config, m_database, m_stop);
+            session.run();
+            raw->finished = true;
+        });
+        m_slots.push_back(std::move(slot));
+    }
+}
+
+} // namespace tds

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+struct sqlite3;
+
+namespace tds {
+
+// What the test server accepts and where it keeps its tables.
+struct ServerConfig {
+    std::string user = "u";
+    std::string password = "p";
+    std::string database = "db"; // the one database a client may `use`
+    std::string sqlitePath = ":memory:";
+    std::uint16_t port = 0; // 0: an ephemeral port, see Server::port()
+    std::string serverName = "CORVALEN_TDS";
+};
+
+// The SQLite database behind the server, shared by all sessions one request at a time.
+class Database {
+public:
+    explicit Database(const std::string& path);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+    sqlite3* handle() const { return m_db; }
+    std::mutex& mutex() { return m_mutex; }
+
+private:
+    sqlite3* m_db = nullptr;
+    std::mutex m_mutex;
+};
+
+// A small TDS 5.0 server for tests: FreeTDS's ODBC driver logs in over loopback and runs SQL on SQLite. It listens
+// on 127.0.0.1 only, serves each connection on its own thread and stops (closing every connection) when destroyed.
+class Server {
+public:
+    explicit Server(ServerConfig config);
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    std::uint16_t port() const { return m_port; }
+    const ServerConfig& config() const { return m_config; }
+    Database& database() { return m_database; }
+    // Connection string for the FreeTDS ODBC driver by its Debian path, for `user` and `password` given.
+    std::string odbcConnectionString(const std::string& user, const std::string& password,
+                                     const std::string& database) const;
+    std::string odbcConnectionString() const;
+    int sessionsStarted() const { return m_sessionsStarted; }
+
+private:
+    struct SessionSlot {
+        std::thread thread;
+        int fd = -1;
+        std::atomic<bool> finished{false};
+    };
+    void acceptLoop();
+    void reapFinished();
+
+    ServerConfig m_config;
+    Database m_database;
+    int m_listenFd = -1;
+    std::uint16_t m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_sessionsStarted{0};
+    std::mutex m_slotsMutex;
+    std::list<std::unique_ptr<SessionSlot>> m_slots;
+    std::thread m_acceptThread;
+};
+
+} // namespace tds

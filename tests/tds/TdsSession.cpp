@@ -1,0 +1,479 @@
+#include "TdsSession.h"
+
+#include "TdsSql.h"
+
+#include <algorithm>
+#include <sqlite3.h>
+
+namespace tds {
+namespace {
+
+enum : std::uint8_t {
+    TokenLanguage = 0x21,
+    TokenReturnStatus = 0x79,
+    TokenLogout = 0x71,
+    TokenLoginAck = 0xAD,
+    TokenRow = 0xD1,
+    TokenParams = 0xD7,
+    TokenCapability = 0xE2,
+    TokenEnvChange = 0xE3,
+    TokenEed = 0xE5,
+    TokenDbRpc = 0xE6,
+    TokenParamFormat = 0xEC,
+    TokenDone = 0xFD,
+    TokenDoneProc = 0xFE,
+    TokenDoneInProc = 0xFF,
+};
+enum : std::uint16_t { DoneMore = 0x01, DoneError = 0x02, DoneCount = 0x10, DoneAttention = 0x20 };
+
+// Fixed places in the TDS 5.0 login record: a 30-byte field is followed by its length byte.
+constexpr std::size_t UserAt = 31, PasswordAt = 62, PacketSizeAt = 557, CapabilitySearchFrom = 564;
+
+std::string loginField(const std::string& record, std::size_t at, std::size_t width)
+{
+    if (record.size() < at + width + 1)
+        return {};
+    const std::size_t len = std::min<std::size_t>(static_cast<std::uint8_t>(record[at + width]), width);
+    return record.substr(at, len);
+}
+
+std::string unquoteName(const std::string& name)
+{
+    if (name.size() >= 2 && (name.front() == '[' || name.front() == '"'))
+        return name.substr(1, name.size() - 2);
+    return name;
+}
+
+void envChange(TokenWriter& out, std::uint8_t type, const std::string& newValue, const std::string& oldValue)
+{
+    out.u8(TokenEnvChange);
+    const std::size_t at = out.size();
+    out.u16(0);
+    out.u8(type);
+    out.shortString(newValue);
+    out.shortString(oldValue);
+    out.patchLength16(at);
+}
+
+// The client's capability token with the requests we do not serve switched off, so that FreeTDS sends plain
+// language requests: no cursors (request bit 6) and no dynamic statements (bit 7).
+std::string replyCapabilities(const std::string& record)
+{
+    for (std::size_t i = CapabilitySearchFrom; i + 5 < record.size(); ++i) {
+        if (static_cast<std::uint8_t>(record[i]) != TokenCapability || record[i + 3] != 1)
+            continue;
+        const std::size_t len =
+            static_cast<std::uint8_t>(record[i + 1]) | (static_cast<std::uint8_t>(record[i + 2]) << 8);
+        std::string caps = record.substr(i + 3, len);
+        const std::size_t requestBytes = static_cast<std::uint8_t>(caps[1]);
+        for (const int bit : {6, 7})
+            if (requestBytes > static_cast<std::size_t>(bit / 8) && caps.size() >= 2 + requestBytes)
+                caps[2 + requestBytes - 1 - static_cast<std::size_t>(bit / 8)] &= static_cast<char>(~(1 << (bit % 8)));
+        return caps;
+    }
+    // Language, RPC and the common data types; no responses switched off.
+    return std::string("\x01\x0e\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x06"
+                       "\x02\x0e\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00",
+                       32);
+}
+
+} // namespace
+
+TokenWriter& Response::tokens()
+{
+    if (m_pending) {
+        writeDone(*m_pending, true);
+        m_pending.reset();
+    }
+    return m_tokens;
+}
+
+void Response::writeDone(const PendingDone& d, bool more)
+{
+    m_tokens.u8(d.token);
+    m_tokens.u16(static_cast<std::uint32_t>(d.status | (more ? DoneMore : 0)));
+    m_tokens.u16(0); // transaction state: not in a transaction
+    m_tokens.u32(d.count);
+}
+
+void Response::done(std::uint8_t token, std::uint16_t status, std::uint32_t count)
+{
+    tokens();
+    m_pending = PendingDone{token, status, count};
+}
+
+void Response::error(const AseError& e, const std::string& serverName, const std::string& procedure)
+{
+    TokenWriter& out = tokens();
+    out.u8(TokenEed);
+    const std::size_t at = out.size();
+    out.u16(0);
+    out.i32(e.number);
+    out.u8(static_cast<std::uint8_t>(e.state));
+    out.u8(static_cast<std::uint8_t>(e.severity));
+    out.shortString(e.sqlState);
+    out.u8(0); // no extended parameters follow
+    out.u16(0);
+    const std::string text = std::string(e.what()).substr(0, 1024);
+    out.u16(static_cast<std::uint32_t>(text.size()));
+    out.bytes(text);
+    out.shortString(serverName);
+    out.shortString(procedure);
+    out.u16(1); // line
+    out.patchLength16(at);
+}
+
+bool Response::sendSomeAndCheckAttention()
+{
+    if (m_tokens.size() >= 8192)
+        m_channel.send(m_tokens, false);
+    return m_channel.attentionPending();
+}
+
+void Response::cancelled()
+{
+    // Whatever was not yet sent is dropped; the client waits for a DONE that acknowledges its attention.
+    m_tokens.data().clear();
+    m_pending = PendingDone{TokenDone, DoneAttention, 0};
+    finish();
+}
+
+void Response::finish()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    writeDone(m_pending.value_or(PendingDone{TokenDone, 0, 0}), false);
+    m_pending.reset();
+    m_channel.send(m_tokens, true);
+}
+
+Session::Session(int fd, int spid, const ServerConfig& config, Database& database, const std::atomic<bool>& stop)
+    : m_channel(fd), m_spid(spid), m_config(config), m_database(database), m_stop(stop)
+{
+}
+
+void Session::run()
+{
+    try {
+        Message message;
+        if (!m_channel.receive(message, m_stop) || message.type != PacketLogin || !login(message))
+            return;
+        for (int requests = 0; requests < 10'000'000 && m_channel.receive(message, m_stop); ++requests) {
+            if (message.type == PacketNormal && !message.payload.empty() &&
+                static_cast<std::uint8_t>(message.payload[0]) == TokenLogout) {
+                Response bye(m_channel);
+                bye.finish();
+                return;
+            }
+            handleRequest(message);
+        }
+    } catch (const WireError&) {
+        // the client broke off or sent something we cannot read: end this session only
+    }
+}
+
+bool Session::login(const Message& message)
+{
+    const std::string& record = message.payload;
+    const std::string packetSize = loginField(record, PacketSizeAt, 6);
+    m_channel.setPacketSize(static_cast<std::size_t>(std::clamp(std::atoi(packetSize.c_str()), 512, 65535)));
+    Response response(m_channel);
+    TokenWriter& out = response.tokens();
+    const bool accepted =
+        loginField(record, UserAt, 30) == m_config.user && loginField(record, PasswordAt, 30) == m_config.password;
+    if (!accepted) {
+        AseError failed(4002, 14, "Login failed.");
+        failed.sqlState = "28000";
+        response.error(failed, m_config.serverName);
+    }
+    out.u8(TokenLoginAck);
+    const std::string product = "Adaptive Server Enterprise";
+    out.u16(static_cast<std::uint32_t>(10 + product.size()));
+    out.u8(accepted ? 5 : 6);                           // 5 succeeded, 6 failed
+    out.bytes(std::string_view("\x05\x00\x00\x00", 4)); // TDS 5.0
+    out.shortString(product);
+    out.bytes(std::string_view("\x0f\x07\x00\x00", 4)); // 15.7
+    if (accepted) {
+        envChange(out, 1, m_currentDatabase, "");
+        envChange(out, 2, "us_english", "");
+        envChange(out, 3, "utf8", ""); // FreeTDS then passes our UTF-8 text through unchanged
+        envChange(out, 4, std::to_string(std::clamp(std::atoi(packetSize.c_str()), 512, 65535)), packetSize);
+        const std::string caps = replyCapabilities(record);
+        out.u8(TokenCapability);
+        out.u16(static_cast<std::uint32_t>(caps.size()));
+        out.bytes(caps);
+    }
+    // The login's DONE carries the server process id as its count.
+    response.done(TokenDone, static_cast<std::uint16_t>(DoneCount | (accepted ? 0 : DoneError)),
+                  static_cast<std::uint32_t>(m_spid));
+    response.finish();
+    return accepted;
+}
+
+void Session::handleRequest(const Message& message)
+{
+    Response response(m_channel);
+    try {
+        if (message.type == PacketAttention) {
+            response.cancelled();
+            return;
+        }
+        if (message.type == PacketLanguageOld) {
+            handleLanguage(message.payload, response);
+            response.finish();
+            return;
+        }
+        TokenReader reader(message.payload);
+        const std::uint8_t token = message.type == PacketNormal && !reader.atEnd() ? reader.u8() : 0;
+        if (token == TokenLanguage) {
+            const std::uint32_t length = reader.u32();
+            const std::uint8_t status = length > 0 ? reader.u8() : 0;
+            if (status & 0x01)
+                throw AseError(7200, 16, "This test server does not take parameters with language requests.");
+            handleLanguage(std::string(reader.take(length > 0 ? length - 1 : 0)), response);
+        } else if (token == TokenDbRpc) {
+            handleRpc(reader, response);
+        } else {
+            throw AseError(7201, 16, "This test server does not know the request token " + std::to_string(token) + ".");
+        }
+    } catch (const AseError& e) {
+        response.error(e, m_config.serverName);
+        response.done(TokenDone, DoneError);
+    } catch (const WireError&) {
+        throw;
+    }
+    response.finish();
+}
+
+void Session::handleLanguage(const std::string& sql, Response& response)
+{
+    const auto commands = sessionCommands(sql);
+    if (!commands.empty()) {
+        handleSessionCommands(commands, response);
+        return;
+    }
+    if (const auto call = parseExec(sql)) {
+        std::vector<std::optional<std::string>> positional(4);
+        static const char* const names[] = {"@table_name", "@table_owner", "@table_qualifier", "@table_type"};
+        std::size_t next = 0;
+        for (const auto& arg : call->arguments) {
+            std::size_t slot = next++;
+            for (std::size_t i = 0; i < 4; ++i)
+                if (arg.name == names[i])
+                    slot = i;
+            if (slot < positional.size())
+                positional[slot] = arg.value;
+        }
+        runProcedure(call->procedure, positional, response);
+        return;
+    }
+    runSql(sql, response);
+}
+
+bool Session::handleSessionCommands(const std::vector<std::vector<std::string>>& commands, Response& response)
+{
+    for (const auto& command : commands) {
+        if (command[0] == "select") {
+            TokenWriter& out = response.tokens();
+            writeRowFormat(out, {ColumnFormat{"", WireType::Int, 4, 0, 0}});
+            out.u8(TokenRow);
+            out.u8(4);
+            out.i32(m_spid);
+            response.done(TokenDone, DoneCount, 1);
+        } else if (command[0] == "use") {
+            const std::string name = unquoteName(command[1]);
+            if (name != m_config.database && name != "master") {
+                // ASE's answer to an unknown database; the batch stops here.
+                response.error(AseError(911, 11,
+                                        "Attempt to locate entry in sysdatabases for database '" + name +
+                                            "' by name failed - no entry found under that name. Make sure that the "
+                                            "name is entered properly.",
+                                        2),
+                               m_config.serverName);
+                response.done(TokenDone, DoneError);
+                return false;
+            }
+            envChange(response.tokens(), 1, name, m_currentDatabase);
+            m_currentDatabase = name;
+            response.done(TokenDone, 0);
+        } else {
+            response.done(TokenDone, 0); // `set` options are accepted and have no effect here
+        }
+    }
+    return true;
+}
+
+void Session::handleRpc(TokenReader& reader, Response& response)
+{
+    reader.u16(); // token length
+    const std::string name(reader.take(reader.u8()));
+    const std::uint16_t options = reader.u16();
+    std::vector<std::optional<std::string>> values;
+    if ((options & 0x01) && !reader.atEnd() && reader.u8() == TokenParamFormat) {
+        reader.u16();
+        const std::uint16_t count = reader.u16();
+        std::vector<std::uint8_t> types;
+        for (std::uint16_t i = 0; i < count; ++i) {
+            reader.take(reader.u8()); // name
+            reader.u8();              // status
+            reader.u32();             // user type
+            const std::uint8_t type = reader.u8();
+            types.push_back(type);
+            if (type == 0xAF || type == 0xE1)
+                reader.u32();
+            else if (type == 0x6C || type == 0x6A)
+                reader.take(3);
+            else if (type == 0x26 || type == 0x27 || type == 0x2F || type == 0x25 || type == 0x2D || type == 0x6D ||
+                     type == 0x6E || type == 0x6F || type == 0x68)
+                reader.u8();
+            else
+                throw AseError(7202, 16,
+                               "This test server does not take RPC parameters of type " + std::to_string(type) + ".");
+            reader.take(reader.u8()); // locale
+        }
+        if (reader.atEnd() || reader.u8() != TokenParams)
+            throw AseError(7203, 16, "RPC parameter values are missing.");
+        for (const std::uint8_t type : types) {
+            const std::size_t len = (type == 0xAF || type == 0xE1) ? reader.u32() : reader.u8();
+            const std::string bytes(reader.take(len));
+            const bool text = type == 0x27 || type == 0x2F || type == 0xAF;
+            values.push_back(len == 0 ? std::nullopt : std::optional<std::string>(text ? bytes : "?"));
+        }
+    }
+    runProcedure(name, values, response);
+}
+
+void Session::runProcedure(const std::string& name, const std::vector<std::optional<std::string>>& positional,
+                           Response& response)
+{
+    if (name != "sp_tables" && name != "dbo.sp_tables" && name != "sybsystemprocs..sp_tables") {
+        response.error(AseError(2812, 16,
+                                "Stored procedure '" + name +
+                                    "' not found. Specify owner.objectname or use sp_help to check whether the object "
+                                    "exists (sp_help may produce lots of output)."),
+                       m_config.serverName);
+        response.done(TokenDone, DoneError);
+        return;
+    }
+    spTables(positional, response);
+}
+
+void Session::spTables(const std::vector<std::optional<std::string>>& args, Response& response)
+{
+    // ASE's catalogue procedure over SQLite's catalogue: sqlite_* tables and a few fixed ASE system tables are
+    // 'SYSTEM TABLE', views 'VIEW', the rest 'TABLE'; the owner is always dbo.
+    const auto arg = [&](std::size_t i) -> std::string {
+        return i < args.size() && args[i] && !args[i]->empty() ? *args[i] : "%";
+    };
+    std::string types;
+    if (args.size() > 3 && args[3] && !args[3]->empty()) {
+        types = ",";
+        for (char c : *args[3])
+            if (c != '\'' && c != '"')
+                types += c == ',' ? ',' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        types += ",";
+        // Compared without blanks on both sides: 'SYSTEM TABLE' matches SYSTEMTABLE.
+        types.erase(std::remove_if(types.begin(), types.end(), [](char c) { return c == ' '; }), types.end());
+    }
+    const char* sql =
+        "SELECT ?1 || '' AS TABLE_QUALIFIER, 'dbo' || '' AS TABLE_OWNER, name || '' AS TABLE_NAME, kind AS TABLE_TYPE,"
+        " CAST(NULL AS TEXT) AS REMARKS FROM ("
+        "  SELECT name, CASE WHEN type = 'view' THEN 'VIEW' WHEN name LIKE 'sqlite\\_%' ESCAPE '\\'"
+        "   THEN 'SYSTEM TABLE' ELSE 'TABLE' END AS kind FROM sqlite_master WHERE type IN ('table', 'view')"
+        "  UNION ALL SELECT column1, 'SYSTEM TABLE' FROM (VALUES ('sysobjects'), ('syscolumns'), ('sysindexes'),"
+        "   ('systypes'), ('sysusers')))"
+        " WHERE name GLOB ?2 AND 'dbo' GLOB ?3 AND ?1 GLOB ?4"
+        "  AND (?5 IS NULL OR instr(?5, ',' || replace(kind, ' ', '') || ',') > 0)"
+        " ORDER BY TABLE_TYPE, TABLE_NAME";
+    std::lock_guard lock(m_database.mutex());
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(m_database.handle(), sql, -1, &stmt, nullptr);
+    const std::string name = likeToGlob(arg(0)), owner = likeToGlob(arg(1)), qualifier = likeToGlob(arg(2));
+    sqlite3_bind_text(stmt, 1, m_currentDatabase.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(stmt, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(stmt, 3, owner.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(stmt, 4, qualifier.c_str(), -1, SQLITE_TRANSIENT);
+    if (!types.empty())
+        sqlite3_bind_text(stmt, 5, types.c_str(), -1, SQLITE_TRANSIENT);
+    const bool completed = streamStatement(stmt, response, TokenDoneInProc);
+    sqlite3_finalize(stmt);
+    if (!completed)
+        return;
+    response.tokens().u8(TokenReturnStatus);
+    response.tokens().i32(0);
+    response.done(TokenDoneProc, 0);
+}
+
+void Session::runSql(const std::string& sql, Response& response)
+{
+    const std::string text = rewriteEmptyLiterals(sql);
+    std::lock_guard lock(m_database.mutex());
+    sqlite3* db = m_database.handle();
+    const char* tail = text.c_str();
+    for (int guard = 0; guard < 10000 && *tail; ++guard) {
+        sqlite3_stmt* stmt = nullptr;
+        const char* next = nullptr;
+        if (sqlite3_prepare_v2(db, tail, -1, &stmt, &next) != SQLITE_OK) {
+            response.error(aseErrorFromSqlite(sqlite3_extended_errcode(db), sqlite3_errmsg(db)), m_config.serverName);
+            response.done(TokenDone, DoneError);
+            return;
+        }
+        tail = next;
+        if (!stmt)
+            continue; // only blanks or a comment
+        const bool completed = streamStatement(stmt, response, TokenDone);
+        sqlite3_finalize(stmt);
+        if (!completed)
+            return;
+    }
+}
+
+bool Session::streamStatement(sqlite3_stmt* stmt, Response& response, std::uint8_t doneToken)
+{
+    sqlite3* db = sqlite3_db_handle(stmt);
+    const int columns = sqlite3_column_count(stmt);
+    const sqlite3_int64 changesBefore = sqlite3_total_changes64(db);
+    int rc = sqlite3_step(stmt);
+    std::uint32_t rows = 0;
+    try {
+        if (columns > 0 && (rc == SQLITE_ROW || rc == SQLITE_DONE)) {
+            std::vector<ColumnFormat> formats;
+            for (int i = 0; i < columns; ++i) {
+                const bool row = rc == SQLITE_ROW;
+                formats.push_back(chooseFormat(sqlite3_column_name(stmt, i), sqlite3_column_decltype(stmt, i),
+                                               row ? sqlite3_column_type(stmt, i) : SQLITE_NULL,
+                                               row ? static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)) : 0));
+            }
+            writeRowFormat(response.tokens(), formats);
+            for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
+                TokenWriter& out = response.tokens();
+                out.u8(TokenRow);
+                for (int i = 0; i < columns; ++i)
+                    writeValue(out, formats[static_cast<std::size_t>(i)], stmt, i);
+                if (++rows % 32 == 0 && response.sendSomeAndCheckAttention()) {
+                    response.cancelled();
+                    return false;
+                }
+            }
+        }
+    } catch (const AseError& e) {
+        response.error(e, m_config.serverName);
+        response.done(doneToken, DoneError);
+        return false;
+    }
+    if (rc != SQLITE_DONE) {
+        response.error(aseErrorFromSqlite(sqlite3_extended_errcode(db), sqlite3_errmsg(db)), m_config.serverName);
+        response.done(doneToken, DoneError);
+        return false;
+    }
+    if (columns > 0)
+        response.done(doneToken, DoneCount, rows);
+    else if (sqlite3_total_changes64(db) != changesBefore)
+        response.done(doneToken, DoneCount, static_cast<std::uint32_t>(sqlite3_changes(db)));
+    else
+        response.done(doneToken, 0);
+    return true;
+}
+
+} // namespace tds

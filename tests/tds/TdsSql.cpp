@@ -1,0 +1,232 @@
+#include "TdsSql.h"
+
+#include <cctype>
+#include <regex>
+#include <sqlite3.h>
+
+namespace tds {
+namespace {
+
+std::string lower(std::string_view s)
+{
+    std::string out(s);
+    for (auto& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool startsWithWord(std::string_view s, std::string_view word)
+{
+    std::size_t at = 0;
+    while (at < s.size() && std::isspace(static_cast<unsigned char>(s[at])))
+        ++at;
+    if (s.size() - at < word.size() || lower(s.substr(at, word.size())) != word)
+        return false;
+    return at + word.size() == s.size() || !std::isalnum(static_cast<unsigned char>(s[at + word.size()]));
+}
+
+// Length of the quoted part starting at `at` (a '…', "…" or […] with its closing mark), doubled marks included.
+std::size_t quotedLength(std::string_view s, std::size_t at)
+{
+    const char close = s[at] == '[' ? ']' : s[at];
+    std::size_t i = at + 1;
+    while (i < s.size()) {
+        if (s[i] == close) {
+            if (close != ']' && i + 1 < s.size() && s[i + 1] == close) {
+                i += 2;
+                continue;
+            }
+            return i + 1 - at;
+        }
+        ++i;
+    }
+    return s.size() - at;
+}
+
+} // namespace
+
+std::string rewriteEmptyLiterals(std::string_view sql)
+{
+    if (!startsWithWord(sql, "insert"))
+        return std::string(sql);
+    std::string out;
+    out.reserve(sql.size() + 8);
+    for (std::size_t i = 0; i < sql.size();) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"' || c == '[') {
+            const std::size_t n = quotedLength(sql, i);
+            out += (c == '\'' && n == 2) ? std::string_view("' '") : sql.substr(i, n);
+            i += n;
+        } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+            const std::size_t end = std::min(sql.find('\n', i), sql.size());
+            out += sql.substr(i, end - i);
+            i = end;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+namespace {
+AseError withState(AseError e, const char* sqlState)
+{
+    e.sqlState = sqlState;
+    return e;
+}
+std::string bare(std::string name)
+{
+    if (name.size() >= 2 && (name.front() == '[' || name.front() == '"'))
+        name = name.substr(1, name.size() - 2);
+    return name;
+}
+} // namespace
+
+AseError aseErrorFromSqlite(int sqliteCode, const std::string& message)
+{
+    std::smatch m;
+    if (std::regex_search(message, m, std::regex(R"(near \"(.*)\": syntax error)")))
+        return withState(AseError(102, 15, "Incorrect syntax near '" + m[1].str() + "'.", 181), "42000");
+    if (message.find("incomplete input") != std::string::npos)
+        return withState(AseError(102, 15, "Incorrect syntax near the end of the statement.", 181), "42000");
+    if (std::regex_search(message, m, std::regex(R"(no such (?:table|view): (?:main\.)?(.*))")))
+        return withState(AseError(208, 16,
+                                  bare(m[1].str()) + " not found. Specify owner.objectname or use sp_help to check "
+                                                     "whether the object exists (sp_help may produce lots of output)."),
+                         "42S02");
+    if (std::regex_search(message, m, std::regex(R"((?:table|view|index) (.*) already exists)")))
+        return withState(
+            AseError(2714, 16, "There is already an object named '" + bare(m[1].str()) + "' in the database."),
+            "42S01");
+    if (std::regex_search(message, m, std::regex(R"(no such column: (.*))")))
+        return withState(AseError(207, 16, "Invalid column name '" + bare(m[1].str()) + "'."), "42S22");
+    if (message.find("values were supplied") != std::string::npos || message.find("values for") != std::string::npos)
+        return withState(AseError(213, 16,
+                                  "Insert error: column name or number of supplied values does not match "
+                                  "table definition."),
+                         "21S01");
+    return AseError(30000 + (sqliteCode & 0xFF), 16, message);
+}
+
+std::optional<ProcCall> parseExec(std::string_view sql)
+{
+    std::size_t at = 0;
+    const auto skipSpace = [&] {
+        while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at])))
+            ++at;
+    };
+    const auto word = [&] {
+        skipSpace();
+        const std::size_t from = at;
+        while (at < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[at])) || sql[at] == '_' ||
+                                   sql[at] == '@' || sql[at] == '.' || sql[at] == '#'))
+            ++at;
+        return std::string(sql.substr(from, at - from));
+    };
+    std::string first = lower(word());
+    if (first != "exec" && first != "execute")
+        return std::nullopt;
+    ProcCall call{word(), {}};
+    if (call.procedure.empty())
+        return std::nullopt;
+    for (int guard = 0; guard < 256; ++guard) {
+        skipSpace();
+        if (at >= sql.size())
+            return call;
+        ProcArgument arg;
+        if (sql[at] == '@') {
+            arg.name = word();
+            skipSpace();
+            if (at >= sql.size() || sql[at] != '=')
+                return std::nullopt;
+            ++at;
+            skipSpace();
+        }
+        if (at < sql.size() && sql[at] == '\'') {
+            const std::size_t n = quotedLength(sql, at);
+            std::string v(sql.substr(at + 1, n >= 2 ? n - 2 : 0));
+            for (std::size_t q = v.find("''"); q != std::string::npos; q = v.find("''", q + 1))
+                v.erase(q, 1);
+            arg.value = v;
+            at += n;
+        } else {
+            const std::string bare = word();
+            if (bare.empty())
+                return std::nullopt;
+            if (lower(bare) != "null")
+                arg.value = bare;
+        }
+        call.arguments.push_back(std::move(arg));
+        skipSpace();
+        if (at < sql.size() && sql[at] == ',')
+            ++at;
+    }
+    return std::nullopt;
+}
+
+std::string likeToGlob(std::string_view pattern)
+{
+    std::string glob;
+    for (const char c : pattern) {
+        switch (c) {
+        case '%':
+            glob += '*';
+            break;
+        case '_':
+            glob += '?';
+            break;
+        case '*':
+            glob += "[*]";
+            break;
+        case '?':
+            glob += "[?]";
+            break;
+        case '[':
+            glob += "[[]";
+            break;
+        default:
+            glob += c;
+        }
+    }
+    return glob;
+}
+
+std::vector<std::vector<std::string>> sessionCommands(std::string_view sql)
+{
+    std::vector<std::string> words;
+    for (std::size_t at = 0; at < sql.size();) {
+        if (std::isspace(static_cast<unsigned char>(sql[at])) || sql[at] == ';') {
+            ++at;
+            continue;
+        }
+        std::size_t end = at;
+        if (sql[at] == '[' || sql[at] == '"' || sql[at] == '\'')
+            end += quotedLength(sql, at);
+        else
+            while (end < sql.size() && !std::isspace(static_cast<unsigned char>(sql[end])) && sql[end] != ';')
+                ++end;
+        words.emplace_back(sql.substr(at, end - at));
+        at = end;
+    }
+    std::vector<std::vector<std::string>> commands;
+    for (const auto& w : words) {
+        const std::string key = lower(w);
+        const bool starts = key == "set" || key == "use" || key == "select";
+        if (starts)
+            commands.push_back({key});
+        else if (commands.empty())
+            return {};
+        else
+            commands.back().push_back(w);
+    }
+    for (const auto& c : commands) {
+        const bool ok = (c[0] == "set" && c.size() >= 3) || (c[0] == "use" && c.size() == 2) ||
+                        (c[0] == "select" && c.size() == 2 && lower(c[1]) == "@@spid");
+        if (!ok)
+            return {};
+    }
+    return commands;
+}
+
+} // namespace tds

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "TdsTypes.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tds {
+
+// ASE stores '' inserted into varchar or text as a single blank. SQLite keeps '', so INSERT statements have each
+// empty string literal rewritten to ' ' before SQLite sees them; other statements pass unchanged.
+std::string rewriteEmptyLiterals(std::string_view sql);
+
+// SQLite's failure text in ASE's words and numbers (102 syntax, 207 column, 208 table, 213 value count,
+// 2714 already exists); anything else keeps SQLite's text under the number 30000 + SQLite's result code.
+AseError aseErrorFromSqlite(int sqliteCode, const std::string& message);
+
+// One argument of `exec proc a, @name = 'b', NULL`: its name (empty when positional) and value (none for NULL).
+struct ProcArgument {
+    std::string name;
+    std::optional<std::string> value;
+};
+
+// `exec`/`execute` followed by a procedure name and arguments; nullopt when the text is not such a call.
+struct ProcCall {
+    std::string procedure;
+    std::vector<ProcArgument> arguments;
+};
+std::optional<ProcCall> parseExec(std::string_view sql);
+
+// An ASE LIKE pattern (% and _) as an SQLite GLOB pattern, which like ASE's default order is case sensitive.
+std::string likeToGlob(std::string_view pattern);
+
+// The words of a `set ...`, `select @@spid` or `use db` batch that FreeTDS sends while connecting, split into its
+// commands; empty when the batch holds anything else.
+std::vector<std::vector<std::string>> sessionCommands(std::string_view sql);
+
+} // namespace tds
