@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QListWidget>
+
+namespace ui {
+
+// A list box that keeps its entries in alphabetical order, letter case ignored, wherever they are added from
+// (addItem by the table commands included). A newly added entry goes to its place at once.
+class SortedList : public QListWidget {
+public:
+    explicit SortedList(QWidget* parent = nullptr);
+
+    static bool before(const QString& a, const QString& b);
+
+private:
+    void placeInserted(int first, int last);
+
+    bool m_placing = false;
+};
+
+} // namespace ui
