@@ -3,6 +3,7 @@
 #include "db/Provider.h"
 #include "db/Value.h"
 #include "db/vfp/FieldDef.h"
+#include "db/vfp/FileIo.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -44,6 +45,8 @@ void createTableFiles(const std::filesystem::path& dbf, const std::vector<FieldD
 class TableAppender {
 public:
     explicit TableAppender(const std::filesystem::path& dbf);
+    // Opens the files through `opener` (tests pass one that fails part-way).
+    TableAppender(const std::filesystem::path& dbf, FileOpener opener);
     ~TableAppender();
     TableAppender(const TableAppender&) = delete;
     TableAppender& operator=(const TableAppender&) = delete;

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace db::vfp {
+
+// The engine's only way to touch table files, so tests can cut writes short. Every failure throws
+// std::runtime_error naming the file.
+class FileIo {
+public:
+    virtual ~FileIo() = default;
+    // Reads up to `size` bytes at `offset`; returns how many were read (fewer only at the end of the file).
+    virtual std::size_t readAt(std::uint64_t offset, void* data, std::size_t size) = 0;
+    virtual void writeAt(std::uint64_t offset, const void* data, std::size_t size) = 0;
+    virtual std::uint64_t size() = 0;
+    virtual void sync() = 0;
+    virtual void truncate(std::uint64_t size) = 0;
+    virtual const std::filesystem::path& path() const = 0;
+
+    // Reads exactly `size` bytes or throws, naming `what` (e.g. "record 12").
+    void readExact(std::uint64_t offset, void* data, std::size_t size, const std::string& what);
+};
+
+enum class OpenMode { Read, ReadWrite, CreateNew };
+
+// Opens a real file. CreateNew fails with "already exists" when the file is there.
+std::unique_ptr<FileIo> openFile(const std::filesystem::path& path, OpenMode mode);
+
+// How the table code opens its files; tests substitute one that fails.
+using FileOpener = std::function<std::unique_ptr<FileIo>(const std::filesystem::path&, OpenMode)>;
+FileOpener realFileOpener();
+
+// Wraps real files and fails the write that exhausts a shared budget: that write stores only its first half, then
+// throws, as a full disk or a pulled plug would leave it.
+class WriteBudget {
+public:
+    explicit WriteBudget(int writesAllowed) : m_left(writesAllowed) {}
+    // Called before each write; true when this write is the one that fails.
+    bool spend() { return m_left-- <= 0; }
+
+private:
+    int m_left;
+};
+
+FileOpener failingFileOpener(std::shared_ptr<WriteBudget> budget);
+
+} // namespace db::vfp
