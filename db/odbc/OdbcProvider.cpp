@@ -28,8 +28,14 @@ std::unique_ptr<ProviderConnection> openStandIn(const ConnectionString& cs, AseT
     if (fs::is_directory(file, ec))
         throw std::runtime_error("The stand-in database is a folder, not a file: " + file.string());
     target.standInFile = file.string();
-    auto text = standInDriverString(cs, target, findDriver(kSqlite)).text();
-    return std::make_unique<OdbcSession>(connectDirect(text), true);
+    DriverString driver = standInDriverString(cs, target, findDriver(kSqlite));
+    // Rows are read through a second connection that steps through results: by default the driver reads a
+    // whole result into memory first. Statements keep the default, because in step mode the driver leaves
+    // some statements unrun until a fetch (a WITH ... INSERT never runs).
+    DriverString reader = driver;
+    reader.set("StepAPI", "1");
+    return std::make_unique<OdbcSession>(connectDirect(driver.text()), true,
+                                         [text = reader.text()] { return connectDirect(text); });
 }
 
 std::unique_ptr<ProviderConnection> openAse(const ConnectionString& cs, const AseTarget& target)

@@ -84,7 +84,9 @@ long long OdbcSession::countRows(const std::string& sql)
 std::unique_ptr<Cursor> OdbcSession::query(const std::string& sql)
 {
     long long count = countRows(sql);
-    return std::make_unique<OdbcCursor>(m_link, sql, count);
+    if (m_openReader && !m_reader)
+        m_reader = m_openReader();
+    return std::make_unique<OdbcCursor>(m_reader ? m_reader : m_link, sql, count);
 }
 
 std::unique_ptr<Cursor> OdbcSession::tablesSchema()

@@ -3,6 +3,7 @@
 #include "db/Provider.h"
 #include "db/odbc/OdbcConnect.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,9 +15,16 @@ namespace db::odbc {
 std::string countStatement(const std::string& sql);
 
 // An open ASEOLEDB session: statements one at a time in autocommit, rows streamed with an exact count first.
+// Rows may be read through a second connection of their own (`openReader`, opened at the first query); without
+// one they come through the session's connection.
 class OdbcSession : public ProviderConnection {
 public:
-    OdbcSession(std::shared_ptr<OdbcLink> link, bool standIn) : m_link(std::move(link)), m_standIn(standIn) {}
+    using ReaderFactory = std::function<std::unique_ptr<OdbcLink>()>;
+
+    OdbcSession(std::shared_ptr<OdbcLink> link, bool standIn, ReaderFactory openReader = {})
+        : m_link(std::move(link)), m_standIn(standIn), m_openReader(std::move(openReader))
+    {
+    }
 
     void execute(const std::string& sql) override;
     std::unique_ptr<Cursor> query(const std::string& sql) override;
@@ -27,6 +35,8 @@ private:
 
     std::shared_ptr<OdbcLink> m_link;
     bool m_standIn;
+    ReaderFactory m_openReader;
+    std::shared_ptr<OdbcLink> m_reader;
 };
 
 } // namespace db::odbc

@@ -1,0 +1,116 @@
+// Opening ASE connections through FreeTDS: refused ports fail fast, silent servers fail at the deadline, and the
+// Test Connection command tells the user which it was, under the hourglass.
+#include "OdbcTestSupport.h"
+#include "db/Connection.h"
+#include "db/SybaseAse.h"
+#include "db/odbc/DriverString.h"
+#include "support/ScriptedDialogs.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+using namespace db;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// Records message boxes and pointer changes in one sequence, so their order can be checked.
+class EventLog : public testsupport::ScriptedDialogs {
+public:
+    int messageBox(const std::string& text, int style, const std::string& title) override
+    {
+        events.push_back("message:" + text);
+        return ScriptedDialogs::messageBox(text, style, title);
+    }
+    SetPointerFn pointer()
+    {
+        return [this](int p) { events.push_back("pointer:" + std::to_string(p)); };
+    }
+    std::vector<std::string> events;
+};
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class AseConnectTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        odbctest::registerProvider();
+        ::unsetenv(db::odbc::kDeadlineEnv);
+    }
+    void TearDown() override { ::unsetenv(db::odbc::kDeadlineEnv); }
+};
+
+} // namespace
+
+TEST_F(AseConnectTest, RefusedPortFailsFastWithTheDriversMessage)
+{
+    auto fields = odbctest::loopbackFields(odbctest::refusedPort());
+    auto start = Clock::now();
+    try {
+        Connection().Open(AseConnectionString(fields));
+        FAIL() << "connected to a port where nothing listens";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("Unable to connect"), std::string::npos) << e.what();
+    }
+    EXPECT_LT(secondsSince(start), 5.0);
+
+    EventLog log;
+    EXPECT_FALSE(CanConnectAse(fields));
+    EXPECT_TRUE(log.events.empty()); // the check answers silently
+    AseTestConnection(fields, log.pointer());
+    EXPECT_EQ(log.events, (std::vector<std::string>{"pointer:11", "message:Could not connect.", "pointer:0"}));
+    EXPECT_EQ(log.shown().at(0).style, app::OkOnly);
+    EXPECT_EQ(log.shown().at(0).title, ""); // the application title
+}
+
+TEST_F(AseConnectTest, SilentServerFailsAtTheDeadlineInsteadOfHanging)
+{
+    odbctest::SilentListener listener;
+    ::setenv(db::odbc::kDeadlineEnv, "2", 1);
+    auto fields = odbctest::loopbackFields(listener.port());
+
+    auto start = Clock::now();
+    EXPECT_FALSE(CanConnectAse(fields));
+    double took = secondsSince(start);
+    EXPECT_GE(took, 1.5);
+    EXPECT_LT(took, 4.0);
+
+    EventLog log;
+    start = Clock::now();
+    AseTestConnection(fields, log.pointer());
+    EXPECT_LT(secondsSince(start), 4.0);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"pointer:11", "message:Could not connect.", "pointer:0"}));
+}
+
+TEST_F(AseConnectTest, DeadlineFromTheConnectionStringNamesTheServer)
+{
+    odbctest::SilentListener listener;
+    // A field holding ";" adds attributes, as the connection window allows.
+    auto fields = odbctest::loopbackFields(listener.port(), "pubs2;Connect Deadline=1");
+    auto start = Clock::now();
+    try {
+        Connection().Open(AseConnectionString(fields));
+        FAIL() << "a silent server counted as connected";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("127.0.0.1:" + std::to_string(listener.port())), std::string::npos)
+            << e.what();
+        EXPECT_NE(std::string(e.what()).find("did not answer within 1.0 seconds"), std::string::npos) << e.what();
+    }
+    EXPECT_LT(secondsSince(start), 3.0);
+}
+
+TEST_F(AseConnectTest, TestConnectionThroughTheStandInSucceeds)
+{
+    testsupport::TempDir dir;
+    EventLog log;
+    AseTestConnection(odbctest::standInFields((dir.path() / "ok.db").string()), log.pointer());
+    EXPECT_EQ(log.events, (std::vector<std::string>{"pointer:11", "message:Connection successful.", "pointer:0"}));
+    EXPECT_TRUE(CanConnectAse(odbctest::standInFields((dir.path() / "ok.db").string())));
+    EXPECT_FALSE(CanConnectAse(odbctest::standInFields((dir.path() / "no" / "ok.db").string())));
+    EXPECT_EQ(log.events.size(), 3u);
+}
