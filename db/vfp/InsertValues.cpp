@@ -10,7 +10,7 @@ namespace db::vfp {
 
 namespace {
 
-std::string trimmed(const std::string &s)
+std::string trimmed(const std::string& s)
 {
     auto b = s.find_first_not_of(" \t\r\n");
     if (b == std::string::npos)
@@ -18,15 +18,15 @@ std::string trimmed(const std::string &s)
     return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
 }
 
-bool holdsBytes(const FieldDef &f)
+bool holdsBytes(const FieldDef& f)
 {
     return f.type == 'W' || f.type == 'G' || f.type == 'Q' ||
            (f.binary && (f.type == 'C' || f.type == 'V' || f.type == 'M'));
 }
 
-std::optional<db::Value> integerValue(const std::string &text)
+std::optional<db::Value> integerValue(const std::string& text)
 {
-    auto d = parseDecimalText(text);
+    auto d = sqltext::parseDecimalText(text);
     if (!d)
         return std::nullopt;
     std::string digits = d->digits;
@@ -50,10 +50,10 @@ template <typename T> std::optional<db::Value> wrap(std::optional<T> v)
 }
 
 // The value of a non-null literal for the column, or nothing when the text is not of the column's form.
-std::optional<db::Value> convertText(const std::string &text, const FieldDef &f)
+std::optional<db::Value> convertText(const std::string& text, const FieldDef& f)
 {
     if (holdsBytes(f)) {
-        if (auto bytes = parseHexText(text))
+        if (auto bytes = sqltext::parseHexText(text))
             return db::Value(std::move(*bytes));
         return db::Value(Bytes(text.begin(), text.end()));
     }
@@ -64,25 +64,25 @@ std::optional<db::Value> convertText(const std::string &text, const FieldDef &f)
         return db::Value(text);
     case 'N':
     case 'F':
-        return wrap(parseDecimalText(trimmed(text)));
+        return wrap(sqltext::parseDecimalText(trimmed(text)));
     case 'I':
         return integerValue(trimmed(text));
     case 'B':
-        return wrap(parseDoubleText(trimmed(text)));
+        return wrap(sqltext::parseDoubleText(trimmed(text)));
     case 'Y':
-        return wrap(parseCurrencyText(trimmed(text)));
+        return wrap(sqltext::parseCurrencyText(trimmed(text)));
     case 'D':
-        return wrap(parseDateText(trimmed(text)));
+        return wrap(sqltext::parseDateText(trimmed(text)));
     case 'T':
-        return wrap(parseDateTimeText(trimmed(text)));
+        return wrap(sqltext::parseDateTimeText(trimmed(text)));
     case 'L':
-        return wrap(parseLogicalText(trimmed(text)));
+        return wrap(sqltext::parseLogicalText(trimmed(text)));
     default:
         throw std::runtime_error(std::string("Column type '") + f.type + "' cannot take values.");
     }
 }
 
-std::string typeText(const FieldDef &f)
+std::string typeText(const FieldDef& f)
 {
     std::string t(1, f.type);
     if (f.type == 'N' || f.type == 'F')
@@ -92,15 +92,15 @@ std::string typeText(const FieldDef &f)
     return t;
 }
 
-bool isCharacterType(const FieldDef &f)
+bool isCharacterType(const FieldDef& f)
 {
     return (f.type == 'C' || f.type == 'V' || f.type == 'M') && !f.binary;
 }
 
 } // namespace
 
-std::vector<db::Value> convertInsertValues(const std::vector<SqlLiteral> &values, const std::vector<FieldDef> &fields,
-                                           const std::vector<std::string> &names)
+std::vector<db::Value> convertInsertValues(const std::vector<SqlLiteral>& values, const std::vector<FieldDef>& fields,
+                                           const std::vector<std::string>& names)
 {
     if (values.size() != fields.size())
         throw std::runtime_error("The statement gives " + std::to_string(values.size()) + " values for " +
@@ -108,9 +108,9 @@ std::vector<db::Value> convertInsertValues(const std::vector<SqlLiteral> &values
     std::vector<db::Value> row;
     row.reserve(values.size());
     for (size_t i = 0; i < values.size(); ++i) {
-        const FieldDef &f = fields[i];
-        const std::string &name = i < names.size() && !names[i].empty() ? names[i] : f.name;
-        const SqlLiteral &lit = values[i];
+        const FieldDef& f = fields[i];
+        const std::string& name = i < names.size() && !names[i].empty() ? names[i] : f.name;
+        const SqlLiteral& lit = values[i];
         // An empty text means "no value" to every column but a character one.
         bool isNull = lit.kind == SqlLiteral::Kind::Null ||
                       (lit.kind == SqlLiteral::Kind::Text && lit.text.empty() && !isCharacterType(f) && f.nullable);

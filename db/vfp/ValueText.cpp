@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace db::vfp {
+namespace db::vfp::sqltext {
 
 namespace {
 
@@ -15,7 +15,7 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-bool allDigits(const std::string &s)
+bool allDigits(const std::string& s)
 {
     for (char c : s)
         if (!isDigit(c))
@@ -23,7 +23,7 @@ bool allDigits(const std::string &s)
     return true;
 }
 
-size_t readDigits(const std::string &s, size_t &i)
+size_t readDigits(const std::string& s, size_t& i)
 {
     size_t start = i;
     while (i < s.size() && isDigit(s[i]))
@@ -31,7 +31,7 @@ size_t readDigits(const std::string &s, size_t &i)
     return i - start;
 }
 
-int number(const std::string &s, size_t pos, size_t len)
+int number(const std::string& s, size_t pos, size_t len)
 {
     return std::stoi(s.substr(pos, len));
 }
@@ -41,7 +41,7 @@ bool isLeapYear(int y)
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
 }
 
-bool validDate(const Date &d)
+bool validDate(const Date& d)
 {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (d.year < 1 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1)
@@ -51,7 +51,7 @@ bool validDate(const Date &d)
 }
 
 // The text inside {^...}, or the text itself.
-std::string unbraced(const std::string &text)
+std::string unbraced(const std::string& text)
 {
     if (text.size() >= 3 && text[0] == '{' && text[1] == '^' && text.back() == '}')
         return text.substr(2, text.size() - 3);
@@ -59,7 +59,7 @@ std::string unbraced(const std::string &text)
 }
 
 // hh:mm[:ss[.fff]] into `t`.
-bool parseTimeOfDay(const std::string &s, DateTime &t)
+bool parseTimeOfDay(const std::string& s, DateTime& t)
 {
     size_t i = 0;
     if (readDigits(s, i) != 2 || i >= s.size() || s[i] != ':')
@@ -89,7 +89,7 @@ bool parseTimeOfDay(const std::string &s, DateTime &t)
 
 } // namespace
 
-std::optional<Decimal> parseDecimalText(const std::string &text)
+std::optional<Decimal> parseDecimalText(const std::string& text)
 {
     size_t i = 0;
     bool negative = false;
@@ -135,7 +135,7 @@ std::optional<Decimal> parseDecimalText(const std::string &text)
     return Decimal{(negative && !zero ? "-" : "") + intPart + (fracPart.empty() ? "" : "." + fracPart)};
 }
 
-std::optional<Currency> parseCurrencyText(const std::string &text)
+std::optional<Currency> parseCurrencyText(const std::string& text)
 {
     auto d = parseDecimalText(text);
     if (!d)
@@ -161,7 +161,7 @@ std::optional<Currency> parseCurrencyText(const std::string &text)
     return Currency{static_cast<std::int64_t>(mag)};
 }
 
-std::optional<Date> parseDateText(const std::string &text)
+std::optional<Date> parseDateText(const std::string& text)
 {
     std::string s = unbraced(text);
     Date d;
@@ -176,7 +176,7 @@ std::optional<Date> parseDateText(const std::string &text)
     return validDate(d) ? std::optional<Date>(d) : std::nullopt;
 }
 
-std::optional<DateTime> parseDateTimeText(const std::string &text)
+std::optional<DateTime> parseDateTimeText(const std::string& text)
 {
     std::string s = unbraced(text);
     DateTime t;
@@ -196,19 +196,19 @@ std::optional<DateTime> parseDateTimeText(const std::string &text)
     return parseTimeOfDay(s.substr(sep + 1), t) ? std::optional<DateTime>(t) : std::nullopt;
 }
 
-std::optional<bool> parseLogicalText(const std::string &text)
+std::optional<bool> parseLogicalText(const std::string& text)
 {
     std::string u = toUpperAscii(text);
-    for (const char *yes : {"TRUE", "T", ".T.", "Y", "YES", "1"})
+    for (const char* yes : {"TRUE", "T", ".T.", "Y", "YES", "1"})
         if (u == yes)
             return true;
-    for (const char *no : {"FALSE", "F", ".F.", "N", "NO", "0"})
+    for (const char* no : {"FALSE", "F", ".F.", "N", "NO", "0"})
         if (u == no)
             return false;
     return std::nullopt;
 }
 
-std::optional<double> parseDoubleText(const std::string &text)
+std::optional<double> parseDoubleText(const std::string& text)
 {
     if (text == "NaN")
         return std::numeric_limits<double>::quiet_NaN();
@@ -216,8 +216,8 @@ std::optional<double> parseDoubleText(const std::string &text)
         return std::numeric_limits<double>::infinity();
     if (text == "-Infinity")
         return -std::numeric_limits<double>::infinity();
-    const char *first = text.data();
-    const char *last = text.data() + text.size();
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
     if (first != last && *first == '+')
         ++first;
     if (first == last || !(isDigit(*first) || *first == '.' || *first == '-'))
@@ -229,7 +229,7 @@ std::optional<double> parseDoubleText(const std::string &text)
     return value;
 }
 
-std::optional<Bytes> parseHexText(const std::string &text)
+std::optional<Bytes> parseHexText(const std::string& text)
 {
     if (text.size() < 2 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X') || text.size() % 2 != 0)
         return std::nullopt;
@@ -253,4 +253,4 @@ std::optional<Bytes> parseHexText(const std::string &text)
     return out;
 }
 
-} // namespace db::vfp
+} // namespace db::vfp::sqltext
