@@ -2,6 +2,7 @@
 
 #include <QList>
 
+class QColor;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -28,6 +29,9 @@ QRadioButton* makeOption(QWidget* container, const char* name, const QString& ca
 QPushButton* makePushButton(QWidget* container, const char* name, const QString& caption, Twips at);
 // A list that keeps its entries in alphabetical order (ignoring case, as list boxes sort) with extended selection.
 QListWidget* makeList(QWidget* container, const char* name, Twips at);
+
+// The window's designed background colour, given to the window and its frames, labels and option buttons.
+void paintDesignColour(QWidget& window, const QColor& colour);
 
 // Chains the focus in the order given (the controls' tab indexes).
 void chainTabOrder(const QList<QWidget*>& order);

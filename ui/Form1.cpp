@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -44,9 +45,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     buildAseFrame();
     buildFoxProFrame();
     m_button[4] = makePushButton(this, "PushButton4", "Next >", {120, 5055, 7800, 405});
+    // Designed in white; the skin, when present, turns it to the button face at start-up.
+    paintDesignColour(*this, Qt::white);
     chainTabOrder({m_text[1], m_text[2], m_text[3], m_text[4], m_text[5], m_button[2], m_button[3], m_text[6],
-                 m_button[5], m_text[7], m_button[1], m_button[6], m_button[7], m_button[4], m_option2, m_option1,
-                 m_button[8]});
+                   m_button[5], m_text[7], m_button[1], m_button[6], m_button[7], m_button[4], m_option2, m_option1,
+                   m_button[8]});
     connectCommands();
     m_text[1]->setFocus();
 }

@@ -62,7 +62,7 @@ Form2::Form2(Form1& connectionWindow) : m_form1(connectionWindow)
     m_button[12] = makePushButton(this, "PushButton12", "Help", {4080, 5025, 3840, 405});
     setFixedSize(twips(8040), m_button[2]->geometry().bottom() + 1 + twips(BottomMarginTwips));
     chainTabOrder({m_list1, m_button[10], m_button[11], m_button[3], m_button[1], m_button[6], m_list2, m_button[8],
-                 m_button[9], m_button[4], m_button[5], m_button[7], m_button[2], m_button[12]});
+                   m_button[9], m_button[4], m_button[5], m_button[7], m_button[2], m_button[12]});
 
     m_progress = std::make_unique<transfer::ProgressBarControl>(*m_progressBar);
     m_seam.list1 = m_list1;

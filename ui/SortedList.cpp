@@ -1,6 +1,7 @@
 #include "ui/SortedList.h"
 
 #include <QAbstractItemModel>
+#include <QItemSelectionModel>
 #include <vector>
 
 namespace ui {
@@ -15,6 +16,14 @@ bool SortedList::before(const QString& a, const QString& b)
 {
     const int c = QString::compare(a, b, Qt::CaseInsensitive);
     return c != 0 ? c < 0 : a < b;
+}
+
+void SortedList::focusInEvent(QFocusEvent* event)
+{
+    const bool hadCurrent = currentIndex().isValid();
+    QListWidget::focusInEvent(event);
+    if (!hadCurrent && currentIndex().isValid() && !currentItem()->isSelected())
+        selectionModel()->clearCurrentIndex();
 }
 
 void SortedList::placeInserted(int first, int last)

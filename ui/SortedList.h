@@ -12,6 +12,11 @@ public:
 
     static bool before(const QString& a, const QString& b);
 
+protected:
+    // A list box has no current entry until the user picks one; Qt's list would make the first entry current as
+    // soon as the list takes the focus, and the table commands read "no current entry" as "nothing chosen".
+    void focusInEvent(QFocusEvent* event) override;
+
 private:
     void placeInserted(int first, int last);
 
