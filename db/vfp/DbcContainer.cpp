@@ -68,8 +68,8 @@ fs::path folderOf(const fs::path& file)
     return file.parent_path().empty() ? fs::path(".") : file.parent_path();
 }
 
-// Removes the files of a table this change created (none of them existed before it).
-void removeNewTableFiles(const fs::path& dbf)
+// Removes whatever files of the table are there, without failing on those that are not.
+void removeTableFilesQuietly(const fs::path& dbf)
 {
     std::error_code ec;
     fs::remove(dbf, ec);
@@ -165,7 +165,7 @@ void DatabaseContainer::createTable(const std::string& name, const std::vector<F
     const std::string storedTable = catalog.codec().encode(name, name);
     const std::string storedFile = catalog.codec().encode(fileName, name);
     const fs::path dbf = folderOf(m_dbc) / fileName;
-    removeNewTableFiles(dbf); // companions left by a table that is gone would be taken for the new one's
+    removeTableFilesQuietly(dbf); // companions left by a table that is gone would be taken for the new one's
     const DbcSnapshot before = file.snapshot();
     bool recordsTouched = false;
     withUndo(
@@ -201,7 +201,7 @@ void DatabaseContainer::undoCreate(DbcFile& file, const DbcSnapshot& before, boo
         }
     }
     if (!DbcCatalog(now).findTable(name))
-        removeNewTableFiles(dbf);
+        removeTableFilesQuietly(dbf);
 }
 
 void DatabaseContainer::dropTable(const std::string& name)
@@ -232,6 +232,11 @@ void DatabaseContainer::dropTable(const std::string& name)
             if (indexWritten)
                 writeContainerIndex(dcxPath(), file.records(), file.codePageMark(), m_opener);
         });
+    std::error_code ec;
+    if (!fs::exists(dbf, ec)) { // already gone: the drop still clears the container of it and its companions
+        removeTableFilesQuietly(dbf);
+        return step("table files");
+    }
     try {
         removeTableFiles(dbf);
     } catch (const std::exception& e) {

@@ -10,7 +10,7 @@
 
 namespace {
 
-std::vector<std::string> listedTables(db::Connection &connection)
+std::vector<std::string> listedTables(db::Connection& connection)
 {
     db::Recordset rs = connection.OpenSchema(db::ado::SchemaTables);
     std::vector<std::string> out;
@@ -68,9 +68,9 @@ TEST(DbcProvider, ListsReadsCreatesInsertsAndDropsThroughAConnection)
     // Both tags hold exactly the live records.
     db::vfp::DbcFile file(dir.path() / "EXPENSES.DBC", db::vfp::realFileOpener(), false);
     std::size_t live = 0;
-    for (const auto &r : file.records())
+    for (const auto& r : file.records())
         live += r.deleted ? 0 : 1;
     const auto index = db::vfp::cdx::readCompoundIndex(dir.path() / "EXPENSES.DCX");
-    for (const auto &tag : index.tags)
+    for (const auto& tag : index.tags)
         EXPECT_EQ(tag.keys.size(), live) << tag.name;
 }

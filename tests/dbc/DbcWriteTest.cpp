@@ -217,6 +217,18 @@ TEST(DbcWriteFixtures, DropRemovesChildrenAndRelationsOfARealContainer)
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "expense reports.dbf"));
 }
 
+TEST_F(DbcWrite, DropOfATableWhoseFileIsGoneStillClearsTheContainer)
+{
+    DatabaseContainer dbc(m_dbc);
+    dbc.createTable("lost", {column("a"), column("m", 'M', 4)});
+    dbc.createTable("kept", {column("a")});
+    std::filesystem::remove(dbc.tableFile("lost"));
+    dbc.dropTable("lost");
+    EXPECT_EQ(tableNames(dbc), std::vector<std::string>{"kept"});
+    EXPECT_FALSE(findFileIgnoreCase(m_dir.path(), "lost.fpt")) << "the orphaned memo is left behind";
+    expectIndexMatchesRecords(m_dbc);
+}
+
 TEST_F(DbcWrite, CreateStoppedAfterAnyStepIsUndoneCompletely)
 {
     DatabaseContainer(m_dbc).createTable("kept", {column("a")});
