@@ -10,7 +10,7 @@ namespace {
 constexpr size_t kMaxNameLength = 10;
 
 // Descriptor names are plain ASCII; anything else (blanks, punctuation, bytes of UTF-8 sequences) becomes '_'.
-std::string descriptorForm(const std::string &name)
+std::string descriptorForm(const std::string& name)
 {
     std::string out;
     for (unsigned char c : name) {
@@ -28,11 +28,11 @@ std::string descriptorForm(const std::string &name)
 
 } // namespace
 
-std::vector<std::string> shortFieldNames(const std::vector<std::string> &names)
+std::vector<std::string> shortFieldNames(const std::vector<std::string>& names)
 {
     std::vector<std::string> result;
     std::set<std::string> used;
-    for (const auto &name : names) {
+    for (const auto& name : names) {
         std::string candidate = descriptorForm(name);
         for (int n = 1; used.count(candidate) != 0; ++n) {
             std::string suffix = std::to_string(n);

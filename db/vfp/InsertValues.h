@@ -15,7 +15,7 @@ namespace db::vfp {
 // db::Value::toText() writes. `names` gives the column names to show in errors (a container's long names); when
 // empty the descriptors' names are used. Throws naming the column and the value when one does not convert, and
 // when the number of values differs from the number of columns.
-std::vector<db::Value> convertInsertValues(const std::vector<SqlLiteral> &values, const std::vector<FieldDef> &fields,
-                                           const std::vector<std::string> &names = {});
+std::vector<db::Value> convertInsertValues(const std::vector<SqlLiteral>& values, const std::vector<FieldDef>& fields,
+                                           const std::vector<std::string>& names = {});
 
 } // namespace db::vfp

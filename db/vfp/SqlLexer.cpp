@@ -29,7 +29,7 @@ bool isBlank(char c)
 
 class Lexer {
 public:
-    explicit Lexer(const std::string &sql) : m_sql(sql) {}
+    explicit Lexer(const std::string& sql) : m_sql(sql) {}
 
     std::vector<SqlToken> run()
     {
@@ -118,13 +118,13 @@ private:
         }
     }
 
-    const std::string &m_sql;
+    const std::string& m_sql;
     size_t m_pos = 0;
 };
 
 } // namespace
 
-std::vector<SqlToken> tokenizeSql(const std::string &sql)
+std::vector<SqlToken> tokenizeSql(const std::string& sql)
 {
     return Lexer(sql).run();
 }

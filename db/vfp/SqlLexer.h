@@ -16,6 +16,6 @@ struct SqlToken {
 // Splits a statement into tokens: bare words, "quoted names" ("" stands for "), 'texts' ('' stands for '),
 // unsigned numbers (digits, optional fraction and exponent) and single-character symbols. Blanks, tabs and line
 // breaks separate tokens anywhere. The list always ends with an End token. Throws on an unclosed quote.
-std::vector<SqlToken> tokenizeSql(const std::string &sql);
+std::vector<SqlToken> tokenizeSql(const std::string& sql);
 
 } // namespace db::vfp

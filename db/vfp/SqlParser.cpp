@@ -13,7 +13,7 @@ using Kind = SqlToken::Kind;
 
 class Parser {
 public:
-    explicit Parser(const std::string &sql) : m_tokens(tokenizeSql(sql)) {}
+    explicit Parser(const std::string& sql) : m_tokens(tokenizeSql(sql)) {}
 
     SqlStatement statement()
     {
@@ -76,7 +76,7 @@ private:
 
     SqlLiteral literal()
     {
-        const SqlToken &t = peek();
+        const SqlToken& t = peek();
         if (t.kind == Kind::Text) {
             ++m_at;
             return {SqlLiteral::Kind::Text, t.text};
@@ -113,11 +113,11 @@ private:
         return f;
     }
 
-    void columnType(FieldDef &f);
+    void columnType(FieldDef& f);
 
     std::string name()
     {
-        const SqlToken &t = peek();
+        const SqlToken& t = peek();
         if (t.kind != Kind::QuotedName && t.kind != Kind::Word)
             fail();
         ++m_at;
@@ -127,7 +127,7 @@ private:
     // "(n)" with n in [lo, hi].
     int size(int lo, int hi)
     {
-        const SqlToken &t = peek();
+        const SqlToken& t = peek();
         if (t.kind != Kind::Number || t.text.find_first_not_of("0123456789") != std::string::npos || t.text.size() > 3)
             fail();
         int n = std::stoi(t.text);
@@ -138,9 +138,9 @@ private:
         return n;
     }
 
-    const SqlToken &peek() const { return m_tokens[m_at]; }
+    const SqlToken& peek() const { return m_tokens[m_at]; }
 
-    bool acceptWord(const char *word)
+    bool acceptWord(const char* word)
     {
         if (peek().kind == Kind::Word && equalsIgnoreCase(peek().text, word)) {
             ++m_at;
@@ -158,7 +158,7 @@ private:
         return false;
     }
 
-    void expectWord(const char *word)
+    void expectWord(const char* word)
     {
         if (!acceptWord(word))
             fail();
@@ -172,7 +172,7 @@ private:
 
     [[noreturn]] void fail() const
     {
-        const SqlToken &t = peek();
+        const SqlToken& t = peek();
         if (t.kind == Kind::End)
             throw std::runtime_error("Syntax error at position " + std::to_string(t.position) +
                                      ": the statement ends too early.");
@@ -183,15 +183,15 @@ private:
     size_t m_at = 0;
 };
 
-void Parser::columnType(FieldDef &f)
+void Parser::columnType(FieldDef& f)
 {
-    const SqlToken &t = peek();
+    const SqlToken& t = peek();
     if (t.kind != Kind::Word)
         fail();
     std::string w = toUpperAscii(t.text);
     ++m_at;
-    auto is = [&](std::initializer_list<const char *> names) {
-        for (const char *n : names)
+    auto is = [&](std::initializer_list<const char*> names) {
+        for (const char* n : names)
             if (w == n)
                 return true;
         return false;
@@ -248,7 +248,7 @@ void Parser::columnType(FieldDef &f)
 
 } // namespace
 
-SqlStatement parseSql(const std::string &sql)
+SqlStatement parseSql(const std::string& sql)
 {
     return Parser(sql).statement();
 }

@@ -16,6 +16,6 @@ namespace db::vfp {
 // (CHAR, VARCHAR, NUMERIC, INTEGER, DOUBLE, CURRENCY, DATE, DATETIME, LOGICAL, MEMO, GENERAL, BLOB, VARBINARY),
 // FLOAT without a width (a double, B) and BLOB (W). Columns accept NULL unless declared NOT NULL.
 // Throws "Syntax error at position N near 'token'" on anything else.
-SqlStatement parseSql(const std::string &sql);
+SqlStatement parseSql(const std::string& sql);
 
 } // namespace db::vfp

@@ -13,7 +13,7 @@ struct SqlLiteral {
     enum class Kind { Null, Text, Number };
     Kind kind = Kind::Null;
     std::string text; // the text without quotes ('' undone), or the number as written (with its sign)
-    bool operator==(const SqlLiteral &) const = default;
+    bool operator==(const SqlLiteral&) const = default;
 };
 
 struct SelectStatement {

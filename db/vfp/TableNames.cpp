@@ -10,7 +10,7 @@ namespace {
 constexpr size_t kMaxFileNameBytes = 255 - 4; // room for ".dbf"
 
 // Why the name is refused, or nullptr when it is fine.
-const char *refusal(const std::string &name)
+const char* refusal(const std::string& name)
 {
     if (name.empty())
         return "the name is empty";
@@ -33,13 +33,13 @@ const char *refusal(const std::string &name)
 
 } // namespace
 
-void checkTableName(const std::string &name)
+void checkTableName(const std::string& name)
 {
-    if (const char *why = refusal(name))
+    if (const char* why = refusal(name))
         throw std::runtime_error("Invalid table name \"" + name + "\": " + why + ".");
 }
 
-bool isSafeTableName(const std::string &name)
+bool isSafeTableName(const std::string& name)
 {
     return refusal(name) == nullptr;
 }

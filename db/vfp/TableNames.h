@@ -8,7 +8,7 @@ namespace db::vfp {
 // character, a character no file system of ours can hold (: * ? < > | "), a trailing blank or dot (Windows drops
 // them), or too long for a file name. Checked before any file is touched, so no statement reaches outside the
 // folder.
-void checkTableName(const std::string &name);
-bool isSafeTableName(const std::string &name);
+void checkTableName(const std::string& name);
+bool isSafeTableName(const std::string& name);
 
 } // namespace db::vfp

@@ -1,0 +1,101 @@
+#include "db/Connection.h"
+#include "db/Foxpro.h"
+#include "db/vfp/VfpProvider.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+db::ConnectionFields foxFields(const std::string& dbc, const std::string& folder, bool option1)
+{
+    db::ConnectionFields f;
+    f.text6 = dbc;
+    f.text7 = folder;
+    f.option1 = option1;
+    return f;
+}
+
+class RecordingList : public db::TableListSink {
+public:
+    void clear() override { events.push_back("clear"); }
+    void add(const std::string& name) override { events.push_back("add " + name); }
+    std::vector<std::string> events;
+};
+
+} // namespace
+
+TEST(FoxProConnectionString, FollowsTheOptionByteForByte)
+{
+    EXPECT_EQ(db::FoxProConnectionString(foxFields("C:\\data\\shop.dbc", "C:\\free", true)),
+              "Provider=vfpoledb.1;Data Source=C:\\data\\shop.dbc;Collating Sequence=machine;");
+    EXPECT_EQ(db::FoxProConnectionString(foxFields("C:\\data\\shop.dbc", "C:\\free", false)),
+              "Provider=vfpoledb.1;Data Source=C:\\free;Collating Sequence=general;");
+    // Fields go in as they stand: empty, blanks, and separators that split the string.
+    EXPECT_EQ(db::FoxProConnectionString(foxFields("", "", true)),
+              "Provider=vfpoledb.1;Data Source=;Collating Sequence=machine;");
+    EXPECT_EQ(db::FoxProConnectionString(foxFields("", " a;b=c ", false)),
+              "Provider=vfpoledb.1;Data Source= a;b=c ;Collating Sequence=general;");
+}
+
+TEST(CanConnectFoxPro, TrueOnlyForASourceThatOpens)
+{
+    db::vfp::registerVfpProvider();
+    testsupport::TempDir dir;
+    EXPECT_TRUE(db::CanConnectFoxPro(foxFields("", dir.str(), false)));
+    EXPECT_FALSE(db::CanConnectFoxPro(foxFields("", (dir.path() / "missing").string(), false)));
+    EXPECT_FALSE(db::CanConnectFoxPro(foxFields((dir.path() / "missing.dbc").string(), dir.str(), true)));
+    EXPECT_FALSE(db::CanConnectFoxPro(foxFields("", "", false)));
+}
+
+// Each run shows exactly one message and puts the hourglass up before it and takes it down after it.
+TEST(FoxProTestConnection, OneMessageUnderTheHourglass)
+{
+    db::vfp::registerVfpProvider();
+    testsupport::TempDir dir;
+    struct Case {
+        db::ConnectionFields fields;
+        const char* message;
+    };
+    for (const Case& c : {Case{foxFields("", dir.str(), false), "Connection successful."},
+                          Case{foxFields("", (dir.path() / "missing").string(), false), "Could not connect."},
+                          Case{foxFields((dir.path() / "x.dbc").string(), dir.str(), true), "Could not connect."}}) {
+        testsupport::ScriptedDialogs dialogs;
+        std::vector<std::string> log;
+        db::FoxProTestConnection(c.fields, [&](int pointer) {
+            log.push_back("pointer " + std::to_string(pointer) + " after " + std::to_string(dialogs.messages().size()) +
+                          " messages");
+        });
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        EXPECT_EQ(dialogs.shown()[0].text, c.message);
+        EXPECT_EQ(dialogs.shown()[0].style, 0);
+        EXPECT_EQ(dialogs.shown()[0].title, "");
+        EXPECT_EQ(log, (std::vector<std::string>{"pointer 11 after 0 messages", "pointer 0 after 1 messages"}));
+    }
+}
+
+TEST(ListFoxProTables, FillsTheListAndYieldsPerTable)
+{
+    db::vfp::registerVfpProvider();
+    testsupport::TempDir dir;
+    std::string cs = db::FoxProConnectionString(foxFields("", dir.str(), false));
+    {
+        db::Connection c;
+        c.Open(cs);
+        c.Execute("CREATE TABLE \"expense reports\" (a I)");
+        c.Execute("CREATE TABLE sysusers (a I)");
+    }
+    RecordingList list;
+    int yields = 0;
+    db::ListFoxProTables(list, cs, [&] { ++yields; });
+    EXPECT_EQ(list.events, (std::vector<std::string>{"clear", "add expense reports", "add sysusers"}));
+    EXPECT_EQ(yields, 2);
+
+    // A source that does not open leaves the list alone and reaches the caller.
+    RecordingList untouched;
+    EXPECT_THROW(db::ListFoxProTables(
+                     untouched, db::FoxProConnectionString(foxFields("", (dir.path() / "gone").string(), false)), {}),
+                 std::runtime_error);
+    EXPECT_TRUE(untouched.events.empty());
+}
