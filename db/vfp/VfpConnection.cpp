@@ -6,6 +6,7 @@
 #include "db/vfp/TableNames.h"
 
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace db::vfp {
 
@@ -36,7 +37,9 @@ void VfpConnection::execute(const std::string& sql)
                    },
                    [&](const InsertStatement& s) {
                        OpenTable& t = openForInsert(s.table);
-                       t.appender->append(convertInsertValues(s.values, t.appender->info().fields, t.names));
+                       auto row = convertInsertValues(s.values, t.appender->info().fields, t.names);
+                       t.appender->append(row);
+                       t.stamp = stampOf(t.file);
                    },
                    [&](const DropTableStatement& s) {
                        checkTableName(s.table);
@@ -75,15 +78,28 @@ VfpConnection::OpenTable& VfpConnection::openForInsert(const std::string& table)
     checkTableName(table);
     std::string key = toLowerAscii(table);
     auto it = m_open.find(key);
-    if (it != m_open.end())
+    if (it != m_open.end() && stampOf(it->second.file) == it->second.stamp)
         return it->second;
+    if (it != m_open.end())
+        m_open.erase(it);
     OpenTable t;
-    t.appender = std::make_unique<TableAppender>(m_source->tableFile(table));
+    t.file = m_source->tableFile(table);
+    t.appender = std::make_unique<TableAppender>(t.file);
+    t.stamp = stampOf(t.file);
     if (t.appender->info().tableFlags & kHasStructuralIndex)
         throw std::runtime_error("Cannot insert into table \"" + table +
                                  "\": it has a structural index (.cdx), which this engine does not update.");
     t.names = m_source->longFieldNames(table);
     return m_open.emplace(key, std::move(t)).first->second;
+}
+
+VfpConnection::FileStamp VfpConnection::stampOf(const std::filesystem::path& file)
+{
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0)
+        return {}; // gone: never equal to the stamp of an open file
+    return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+            static_cast<unsigned long long>(st.st_size)};
 }
 
 void VfpConnection::closeTable(const std::string& table)

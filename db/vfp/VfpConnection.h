@@ -4,6 +4,7 @@
 #include "db/vfp/TableFiles.h"
 #include "db/vfp/TableSource.h"
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -23,10 +24,21 @@ public:
     std::unique_ptr<db::Cursor> tablesSchema() override;
 
 private:
+    // Which file, and how it stood after our last write: another session that drops, recreates or appends to
+    // the table changes it, and then the appender's idea of the file is stale.
+    struct FileStamp {
+        unsigned long long device = 0, inode = 0, size = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+
     struct OpenTable {
         std::unique_ptr<TableAppender> appender;
         std::vector<std::string> names; // column names for error messages
+        std::filesystem::path file;
+        FileStamp stamp;
     };
+
+    static FileStamp stampOf(const std::filesystem::path& file);
 
     OpenTable& openForInsert(const std::string& table);
     void closeTable(const std::string& table);

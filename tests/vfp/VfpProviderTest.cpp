@@ -212,6 +212,25 @@ TEST_F(VfpProviderTest, QueryRefusesStatementsWithoutRows)
     EXPECT_EQ(files(), (std::vector<std::string>{"t.dbf"}));
 }
 
+// Two sessions on one folder: each sees what the other did to a table before it adds its own rows.
+TEST_F(VfpProviderTest, SessionsInterleavingOnOneTableLoseNoRows)
+{
+    db::Connection other;
+    other.Open("Provider=vfpoledb.1;Data Source=" + dir.str());
+    connection.Execute("CREATE TABLE t (a I)");
+    for (int i = 0; i < 3; ++i) {
+        connection.Execute("INSERT INTO t VALUES(" + std::to_string(2 * i) + ")");
+        other.Execute("INSERT INTO t VALUES(" + std::to_string(2 * i + 1) + ")");
+    }
+    EXPECT_EQ(rows("t").size(), 6u);
+    other.Execute("DROP TABLE t");
+    other.Execute("CREATE TABLE t (a I)");
+    connection.Execute("INSERT INTO t VALUES(42)");
+    auto got = rows("t");
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0][0], Value(std::int64_t{42}));
+}
+
 // A copy sends one INSERT per row; the open appender keeps that fast, and the rows are all there afterwards.
 TEST_F(VfpProviderTest, ManyInsertsStayFastAndComplete)
 {
