@@ -130,3 +130,25 @@ TEST(SqlParser, ErrorsNamePositionAndToken)
     EXPECT_NE(parseError("INSERT INTO t VALUES()"), "(accepted)");
     EXPECT_NE(parseError(""), "(accepted)");
 }
+
+// Statements cut or spliced anywhere fail with an error, never anything worse.
+TEST(SqlParser, DamagedStatementsOnlyEverThrow)
+{
+    const std::vector<std::string> pieces = {"SELECT", "*",  "FROM", "\"T\"", "CREATE", "TABLE", "(",      ")",
+                                             ",",      "C(", "N(5,", "'a''",  "INSERT", "INTO",  "VALUES", "NULL",
+                                             "-",      "1e", ".5",   "\"\"",  "'",      "\"",    ";",      "\n"};
+    std::uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    for (int i = 0; i < 3000; ++i) {
+        std::string sql;
+        for (std::uint32_t n = next() % 12; n > 0; --n)
+            sql += pieces[next() % pieces.size()] + (next() % 2 ? " " : "");
+        try {
+            parseSql(sql);
+        } catch (const std::runtime_error&) {
+        }
+    }
+    const std::string full = "INSERT INTO \"a b\" VALUES('x''y', -1.5e3, NULL)";
+    for (size_t cut = 0; cut < full.size(); ++cut)
+        EXPECT_THROW(parseSql(full.substr(0, cut)), std::runtime_error) << cut;
+}
