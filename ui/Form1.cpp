@@ -21,12 +21,26 @@
 #include <QColor>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 
 namespace ui {
 
 namespace {
+
+// The password box shows "*" for every character, whatever the platform's own password character.
+class StarPasswordStyle : public QProxyStyle {
+public:
+    explicit StarPasswordStyle(QObject* owner) : QProxyStyle() { setParent(owner); }
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 QString readSetting(const char* key, const QString& fallback = {})
 {
@@ -68,6 +82,7 @@ void Form1::buildAseFrame()
     makeLabel(m_frame2, "Label3", "Password:", {240, 1365, 975, 255});
     m_text[4] = makeTextBox(m_frame2, "Text4", {1440, 1320, 6135, 330});
     m_text[4]->setEchoMode(QLineEdit::Password);
+    m_text[4]->setStyle(new StarPasswordStyle(m_text[4]));
     makeLabel(m_frame2, "Label4", "Database:", {240, 1845, 855, 255});
     m_text[5] = makeTextBox(m_frame2, "Text5", {1440, 1800, 6135, 330});
     m_button[2] = makePushButton(m_frame2, "PushButton2", "Test Connection", {240, 2280, 3600, 405});
@@ -184,7 +199,7 @@ void Form1::Form_Load()
     trap.step(104, [&] { setWindowTitle(QString::fromUtf8(app::build::ProductTitle)); });
     trap.step(104, [&] { setWindowIcon(QApplication::windowIcon()); });
     trap.step(104, [] { app::SetApplicationTitle(); });
-    trap.step(106, [] { app::VisitWebSiteAtRandom(); });
+    trap.step(106, [&] { m_visitWebSite(); });
     const QString handCursor = app::besideProgram("\\HAND-M.CUR");
     if (trap.test(124, [&] { return app::FileExists(handCursor); }))
         trap.step(126, [&] { m_pointer->setCustomIcon(readCursorFile(handCursor)); });

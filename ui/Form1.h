@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/WindowHelpers.h"
 #include "db/ConnectionFields.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -36,6 +38,8 @@ public:
     Form2& tablesWindow();
     bool hasTablesWindow() const { return m_form2 != nullptr; }
     MousePointer& pointer() { return *m_pointer; }
+    // The start-up visit to the maker's web site; tests replace it so that no browser ever opens.
+    void setWebSiteVisit(std::function<void()> visit) { m_visitWebSite = std::move(visit); }
 
     void PushButton1_Click(); // browse for the free-table folder
     void PushButton2_Click(); // Test Connection, ASE
@@ -69,6 +73,7 @@ private:
     MousePointer* m_pointer = nullptr;
     std::unique_ptr<Form2> m_form2;
     db::ConnectionFields m_fields;
+    std::function<void()> m_visitWebSite = [] { app::VisitWebSiteAtRandom(); };
     bool m_centred = false;
     bool m_storeFailureShown = false;
 };

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QWidget>
 #include <stdexcept>
@@ -94,6 +95,15 @@ void MousePointer::watchBackground(QWidget& area)
     area.installEventFilter(this);
 }
 
+// A move that a button did not take goes on to the frame around it; it counts only where the frame itself is.
+bool MousePointer::overChild(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseMove)
+        return false;
+    const auto* area = static_cast<QWidget*>(watched);
+    return area->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()) != nullptr;
+}
+
 void MousePointer::hover(int value)
 {
     if (m_value != PointerHourglass && m_value != value)
@@ -105,7 +115,7 @@ bool MousePointer::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         if (m_buttons.contains(watched))
             hover(PointerCustom);
-        else if (m_backgrounds.contains(watched))
+        else if (m_backgrounds.contains(watched) && !overChild(watched, event))
             hover(PointerDefault);
     }
     return QObject::eventFilter(watched, event);

@@ -39,6 +39,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static bool overChild(QObject* watched, QEvent* event);
     void hover(int value);
     void apply();
 
