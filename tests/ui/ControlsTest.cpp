@@ -1,9 +1,12 @@
 #include "UiFixture.h"
+#include "ui/AddFolder.h"
 #include "ui/Form2.h"
 #include "ui/MousePointer.h"
 #include "ui/SortedList.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -12,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 namespace {
 
@@ -109,6 +113,38 @@ TEST_F(Pointer, LabelsKeepTheHandUntilAFrameOrTextBoxIsReached)
     move(control<QPushButton>(form1, "PushButton7"));
     move(control<QGroupBox>(form1, "Frame1"));
     EXPECT_EQ(form1.pointer().value(), ui::PointerDefault);
+}
+
+} // namespace
+
+namespace {
+
+// Answers the next modal folder dialog: accepts it with its current selection, or cancels it.
+void answerFolderDialog(bool accept, QString* selectedOnOpen)
+{
+    QTimer::singleShot(0, [accept, selectedOnOpen] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        if (selectedOnOpen && !dialog->selectedFiles().isEmpty())
+            *selectedOnOpen = dialog->selectedFiles().first();
+        QDialog* asDialog = dialog; // accept() is public on the base
+        accept ? asDialog->accept() : asDialog->reject();
+    });
+}
+
+TEST(FolderChooser, CancelGivesEmptyTextAndAcceptGivesTheInitiallySelectedFolder)
+{
+    testsupport::TempDir dir;
+    const QString folder = QString::fromStdString((dir.path() / "free tables").string());
+    std::filesystem::create_directories(dir.path() / "free tables");
+
+    answerFolderDialog(false, nullptr);
+    EXPECT_EQ(ui::BrowseForFolder(nullptr, "Please select folder:", folder), "");
+
+    QString selected;
+    answerFolderDialog(true, &selected);
+    EXPECT_EQ(ui::BrowseForFolder(nullptr, "Please select folder:", folder), folder);
+    EXPECT_EQ(selected, folder) << "the initial folder is selected when the dialog opens";
 }
 
 } // namespace
