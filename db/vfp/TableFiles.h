@@ -35,8 +35,8 @@ std::unique_ptr<db::Cursor> openTableCursor(const std::filesystem::path& dbf,
 
 // Creates a new table (.dbf, and .fpt when it has M/G/W fields) exactly as Visual FoxPro writes it. The field
 // names must already be valid descriptor names (at most 10 characters, unique). Fails when the file exists.
-void createTableFiles(const std::filesystem::path& dbf, const std::vector<FieldDef>& fields,
-                      std::uint8_t codePageMark, const std::string& backlink = {});
+void createTableFiles(const std::filesystem::path& dbf, const std::vector<FieldDef>& fields, std::uint8_t codePageMark,
+                      const std::string& backlink = {});
 
 // Appends records to an existing table, converting each value to its column's type (an error when it does not
 // fit, or the code page cannot hold it; nothing is written then). The files are consistent after each append:
