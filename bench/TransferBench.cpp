@@ -110,8 +110,8 @@ void makeTable(const db::ConnectionFields& fields, long long rows)
                           quoted("City " + std::to_string(rng() % 500)) + ", " +
                           std::to_string(static_cast<double>(rng() % 10000000) / 100.0) + ", " +
                           std::to_string(static_cast<double>(rng()) / 3.0) + ", " + std::to_string(rng() % 1000) +
-                          ", '1980-02-" + std::to_string(day) + "', '2021-08-" + std::to_string(day) +
-                          " 12:34:56', '" + (rng() % 2 ? "True" : "False") + "', " + quoted(memoText(rng)) + ")";
+                          ", '1980-02-" + std::to_string(day) + "', '2021-08-" + std::to_string(day) + " 12:34:56', '" +
+                          (rng() % 2 ? "True" : "False") + "', " + quoted(memoText(rng)) + ")";
         c.Execute(sql);
     }
 }
