@@ -127,8 +127,11 @@ void DbcFile::readHeader()
             throw std::runtime_error(m_dbc->path().string() + " is not a database container.");
         m_fields.emplace_back(trimRight(d.substr(at, 11)), f);
     }
-    for (const char* name : {"OBJECTID", "PARENTID", "OBJECTTYPE", "OBJECTNAME", "PROPERTY"})
-        field(name);
+    for (const char* name : {"OBJECTID", "PARENTID", "PROPERTY"})
+        if (field(name).length != 4)
+            throw std::runtime_error(m_dbc->path().string() + " is not a database container.");
+    field("OBJECTTYPE");
+    field("OBJECTNAME");
 }
 
 DbcFile::Field DbcFile::field(const std::string& name) const

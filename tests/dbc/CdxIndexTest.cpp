@@ -119,6 +119,25 @@ TEST(CdxNode, DamagedPagesAreRejected)
     EXPECT_THROW(encodeLeaf(n, 7), std::runtime_error);
 }
 
+TEST(CdxReader, DamagedFilesFailCleanly)
+{
+    SKIP_WITHOUT_FIXTURES();
+    const auto original = bytesOf(testsupport::vfpFixtures() / "vfpclient/northwind/northwind.dcx");
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 300; ++round) {
+        auto damaged = original;
+        for (int i = 0; i < 8; ++i)
+            damaged[next() % damaged.size()] = static_cast<std::uint8_t>(next() >> 16);
+        if (round % 3 == 0)
+            damaged.resize(next() % damaged.size());
+        try {
+            readCompoundIndex(damaged);
+        } catch (const std::runtime_error&) {
+        }
+    }
+}
+
 TEST(CdxReader, DecodesEveryContainerIndexOfVisualFoxPro)
 {
     SKIP_WITHOUT_FIXTURES();
