@@ -92,9 +92,13 @@ std::string Value::toText() const
                           [](const Date& d) { return dateText(d); },
                           [](const Time& t) { return timeText(t.hour, t.minute, t.second); },
                           [](const DateTime& t) {
-                              std::string s = dateText(t.date) + " " + timeText(t.hour, t.minute, t.second);
-                              if (t.millisecond != 0)
-                                  s += "." + pad(t.millisecond, 3);
+                              std::string s = dateText(t.date);
+                              s += ' ';
+                              s += timeText(t.hour, t.minute, t.second);
+                              if (t.millisecond != 0) {
+                                  s += '.';
+                                  s += pad(t.millisecond, 3);
+                              }
                               return s;
                           },
                           [](const std::string& s) { return s; },
