@@ -75,32 +75,29 @@ db::Bytes MemoFile::read(std::uint32_t block, const std::string& field)
     return data;
 }
 
-// dBASE IV blocks carry FF FF 08 00 and a length; dBASE III memos run to a 0x1A byte.
+// dBASE IV blocks carry FF FF 08 00 and a length, dBASE III memos run to a 0x1A byte. Writers disagree on whether
+// the length counts the 8 header bytes, so the text ends at the first terminator (0x1F or 0x1A) within it.
 db::Bytes MemoFile::readDbt(std::uint64_t offset, const std::string& field)
 {
     std::uint8_t h[8] = {};
     std::size_t got = m_file->readAt(offset, h, sizeof h);
-    if (got == 8 && h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00) {
-        std::uint32_t length = readLe32(h + 4);
-        if (length < 8 || length - 8 > m_size - offset - 8)
-            throw std::runtime_error("The memo file " + m_file->path().string() + " is damaged at the memo of " +
-                                     field);
-        db::Bytes data(length - 8);
-        m_file->readExact(offset + 8, data.data(), data.size(), "the memo of " + field);
-        return data;
-    }
+    bool dbase4 = got == 8 && h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00;
+    std::uint64_t start = dbase4 ? offset + 8 : offset;
+    std::uint64_t limit = dbase4 ? std::min<std::uint64_t>(readLe32(h + 4), m_size - start) : m_size - start;
     db::Bytes data;
     std::uint8_t buf[512];
-    for (std::uint64_t pos = offset; pos < m_size;) {
-        std::size_t n = m_file->readAt(pos, buf, sizeof buf);
+    for (std::uint64_t pos = start; pos < start + limit;) {
+        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buf, start + limit - pos));
+        std::size_t n = m_file->readAt(pos, buf, want);
         if (n == 0)
             break;
-        auto* end = std::find(buf, buf + n, std::uint8_t{0x1A});
+        auto* end = std::find_if(buf, buf + n, [&](std::uint8_t b) { return b == 0x1A || (dbase4 && b == 0x1F); });
         data.insert(data.end(), buf, end);
         if (end != buf + n)
             break;
         pos += n;
     }
+    (void)field;
     return data;
 }
 
