@@ -53,8 +53,12 @@ TEST(StandInStreamingTest, HundredThousandRowsStreamWithFlatMemory)
     EXPECT_TRUE(rs.Eof());
     EXPECT_EQ(seen, 100000);
     const long growth = odbctest::residentKiB() - before;
-    std::printf("resident memory grew by %ld KiB\n", growth);
+#if defined(__SANITIZE_ADDRESS__)
+    // The address sanitizer keeps freed memory in quarantine, so resident memory says nothing here.
+    (void)growth;
+#else
     EXPECT_LT(growth, 16 * 1024) << "resident memory grew by " << growth << " KiB while streaming ~60 MB";
+#endif
 }
 
 TEST(StandInStreamingTest, CursorEndsCleanlyWhenTheCountNoLongerMatches)
