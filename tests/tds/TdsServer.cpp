@@ -119,6 +119,7 @@ void Server::acceptLoop()
         raw->thread = std::thread([this, raw, spid] {
             Session session(raw->fd, spid, m_config, m_database, m_stop);
             session.run();
+            ::shutdown(raw->fd, SHUT_RDWR); // the client sees the end now; the reaper closes the descriptor
             raw->finished = true;
         });
         m_slots.push_back(std::move(slot));

@@ -132,8 +132,9 @@ bool Response::sendSomeAndCheckAttention()
 
 void Response::cancelled()
 {
-    // Whatever was not yet sent is dropped; the client waits for a DONE that acknowledges its attention.
-    m_tokens.data().clear();
+    // The tokens already buffered stay: a packet that went out may have ended inside one of them. FreeTDS reads
+    // and drops everything up to the DONE that acknowledges its attention.
+    tokens();
     m_pending = PendingDone{TokenDone, DoneAttention, 0};
     finish();
 }
@@ -254,18 +255,7 @@ void Session::handleLanguage(const std::string& sql, Response& response)
         return;
     }
     if (const auto call = parseExec(sql)) {
-        std::vector<std::optional<std::string>> positional(4);
-        static const char* const names[] = {"@table_name", "@table_owner", "@table_qualifier", "@table_type"};
-        std::size_t next = 0;
-        for (const auto& arg : call->arguments) {
-            std::size_t slot = next++;
-            for (std::size_t i = 0; i < 4; ++i)
-                if (arg.name == names[i])
-                    slot = i;
-            if (slot < positional.size())
-                positional[slot] = arg.value;
-        }
-        runProcedure(call->procedure, positional, response);
+        runProcedure(call->procedure, call->arguments, response);
         return;
     }
     runSql(sql, response);
@@ -308,16 +298,17 @@ void Session::handleRpc(TokenReader& reader, Response& response)
 {
     reader.u16(); // token length
     const std::string name(reader.take(reader.u8()));
-    const std::uint16_t options = reader.u16();
-    std::vector<std::optional<std::string>> values;
-    if ((options & 0x01) && !reader.atEnd() && reader.u8() == TokenParamFormat) {
+    reader.u16(); // options: 0x02 announces parameters, which the PARAMFMT token then describes
+    std::vector<ProcArgument> arguments;
+    std::vector<std::string> names;
+    if (!reader.atEnd() && reader.u8() == TokenParamFormat) {
         reader.u16();
         const std::uint16_t count = reader.u16();
         std::vector<std::uint8_t> types;
         for (std::uint16_t i = 0; i < count; ++i) {
-            reader.take(reader.u8()); // name
-            reader.u8();              // status
-            reader.u32();             // user type
+            names.emplace_back(reader.take(reader.u8()));
+            reader.u8();  // status
+            reader.u32(); // user type
             const std::uint8_t type = reader.u8();
             types.push_back(type);
             if (type == 0xAF || type == 0xE1)
@@ -334,18 +325,18 @@ void Session::handleRpc(TokenReader& reader, Response& response)
         }
         if (reader.atEnd() || reader.u8() != TokenParams)
             throw AseError(7203, 16, "RPC parameter values are missing.");
-        for (const std::uint8_t type : types) {
+        for (std::size_t i = 0; i < types.size(); ++i) {
+            const std::uint8_t type = types[i];
             const std::size_t len = (type == 0xAF || type == 0xE1) ? reader.u32() : reader.u8();
             const std::string bytes(reader.take(len));
             const bool text = type == 0x27 || type == 0x2F || type == 0xAF;
-            values.push_back(len == 0 ? std::nullopt : std::optional<std::string>(text ? bytes : "?"));
+            arguments.push_back({names[i], len == 0 ? std::nullopt : std::optional<std::string>(text ? bytes : "?")});
         }
     }
-    runProcedure(name, values, response);
+    runProcedure(name, arguments, response);
 }
 
-void Session::runProcedure(const std::string& name, const std::vector<std::optional<std::string>>& positional,
-                           Response& response)
+void Session::runProcedure(const std::string& name, const std::vector<ProcArgument>& arguments, Response& response)
 {
     if (name != "sp_tables" && name != "dbo.sp_tables" && name != "sybsystemprocs..sp_tables") {
         response.error(AseError(2812, 16,
@@ -355,6 +346,18 @@ void Session::runProcedure(const std::string& name, const std::vector<std::optio
                        m_config.serverName);
         response.done(TokenDone, DoneError);
         return;
+    }
+    // Arguments by position or by name, in sp_tables' order.
+    static const char* const names[] = {"@table_name", "@table_owner", "@table_qualifier", "@table_type"};
+    std::vector<std::optional<std::string>> positional(4);
+    std::size_t next = 0;
+    for (const auto& arg : arguments) {
+        std::size_t slot = next++;
+        for (std::size_t i = 0; i < 4; ++i)
+            if (arg.name == names[i])
+                slot = i;
+        if (slot < positional.size())
+            positional[slot] = arg.value;
     }
     spTables(positional, response);
 }
@@ -446,11 +449,13 @@ bool Session::streamStatement(sqlite3_stmt* stmt, Response& response, std::uint8
                                                row ? static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)) : 0));
             }
             writeRowFormat(response.tokens(), formats);
+            TokenWriter row; // a value that fails to convert must not leave half a row on the wire
             for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
-                TokenWriter& out = response.tokens();
-                out.u8(TokenRow);
+                row.clear();
+                row.u8(TokenRow);
                 for (int i = 0; i < columns; ++i)
-                    writeValue(out, formats[static_cast<std::size_t>(i)], stmt, i);
+                    writeValue(row, formats[static_cast<std::size_t>(i)], stmt, i);
+                response.tokens().append(row);
                 if (++rows % 32 == 0 && response.sendSomeAndCheckAttention()) {
                     response.cancelled();
                     return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TdsServer.h"
+#include "TdsSql.h"
 #include "TdsTypes.h"
 #include "TdsWire.h"
 
@@ -51,8 +52,7 @@ private:
     void handleLanguage(const std::string& sql, Response& response);
     bool handleSessionCommands(const std::vector<std::vector<std::string>>& commands, Response& response);
     void handleRpc(TokenReader& reader, Response& response);
-    void runProcedure(const std::string& name, const std::vector<std::optional<std::string>>& positional,
-                      Response& response);
+    void runProcedure(const std::string& name, const std::vector<ProcArgument>& arguments, Response& response);
     void spTables(const std::vector<std::optional<std::string>>& args, Response& response);
     void runSql(const std::string& sql, Response& response);
     // Streams the rows of a prepared statement; false when the client cancelled.

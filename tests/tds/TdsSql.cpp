@@ -143,10 +143,11 @@ std::optional<ProcCall> parseExec(std::string_view sql)
             ++at;
             skipSpace();
         }
-        if (at < sql.size() && sql[at] == '\'') {
+        if (at < sql.size() && (sql[at] == '\'' || sql[at] == '"')) { // "..." is a string too, as in ASE by default
+            const std::string doubled(2, sql[at]);
             const std::size_t n = quotedLength(sql, at);
             std::string v(sql.substr(at + 1, n >= 2 ? n - 2 : 0));
-            for (std::size_t q = v.find("''"); q != std::string::npos; q = v.find("''", q + 1))
+            for (std::size_t q = v.find(doubled); q != std::string::npos; q = v.find(doubled, q + 1))
                 v.erase(q, 1);
             arg.value = v;
             at += n;

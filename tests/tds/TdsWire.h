@@ -33,6 +33,8 @@ public:
     void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
     void bytes(std::string_view b) { m_bytes.insert(m_bytes.end(), b.begin(), b.end()); }
     void zeros(std::size_t n) { m_bytes.insert(m_bytes.end(), n, 0); }
+    void append(const TokenWriter& other) { m_bytes.insert(m_bytes.end(), other.m_bytes.begin(), other.m_bytes.end()); }
+    void clear() { m_bytes.clear(); }
     // A string with a one-byte length in front (cut at 255 bytes).
     void shortString(std::string_view s);
     std::size_t size() const { return m_bytes.size(); }

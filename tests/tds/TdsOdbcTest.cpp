@@ -1,0 +1,218 @@
+// The test server end to end: Debian's FreeTDS ODBC driver over a loopback socket, SQLite behind the server.
+#include "OdbcTestClient.h"
+#include "TdsServer.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+
+using tdstest::Cell;
+using tdstest::OdbcClient;
+
+namespace {
+
+std::string hex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+class TdsOdbc : public ::testing::Test {
+protected:
+    tds::Server server{tds::ServerConfig{}};
+
+    void connect(OdbcClient& client)
+    {
+        const auto failure = client.connect(server.odbcConnectionString());
+        ASSERT_FALSE(failure) << failure->message;
+    }
+};
+
+TEST_F(TdsOdbc, LoginAcceptsTheConfiguredUserAndRefusesOthers)
+{
+    OdbcClient good, second;
+    connect(good);
+    connect(second); // two sessions at once
+    EXPECT_EQ(good.query("SELECT 1 + 1")[0][0], Cell("2"));
+    EXPECT_EQ(second.query("SELECT 'x'")[0][0], Cell("x"));
+
+    OdbcClient wrongPassword;
+    const auto refused = wrongPassword.connect(server.odbcConnectionString("u", "wrong", "db"));
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->message.find("Login failed."), std::string::npos) << refused->message;
+    EXPECT_EQ(refused->nativeError, 4002);
+
+    OdbcClient wrongUser;
+    ASSERT_TRUE(wrongUser.connect(server.odbcConnectionString("sa", "p", "db")));
+}
+
+TEST_F(TdsOdbc, UnknownDatabaseFailsTheConnectWithAsesMessage)
+{
+    OdbcClient client;
+    const auto refused = client.connect(server.odbcConnectionString("u", "p", "nodb"));
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->nativeError, 911);
+    EXPECT_NE(refused->message.find("Attempt to locate entry in sysdatabases for database 'nodb' by name failed - no "
+                                    "entry found under that name. Make sure that the name is entered properly."),
+              std::string::npos)
+        << refused->message;
+}
+
+TEST_F(TdsOdbc, EveryWireTypeComesBackWithItsTypeValueAndNull)
+{
+    OdbcClient client;
+    connect(client);
+    ASSERT_FALSE(client.exec("CREATE TABLE [W]([vc] VARCHAR(20), [ch] CHAR(5), [tx] TEXT, [i] INT, [si] SMALLINT, "
+                             "[ti] TINYINT, [fl] FLOAT, [re] REAL, [nu] NUMERIC(12,3), [mo] MONEY, [dt] DATETIME, "
+                             "[bi] BIT, [bn] BINARY(4), [vb] VARBINARY(8), [im] IMAGE)"));
+    ASSERT_FALSE(client.exec("INSERT INTO [W] VALUES('abc', 'xy', 'long text', 2147483647, -32768, 255, 1.25, 0.5, "
+                             "-12345.678, 12345.6789, '1999-12-31 23:59:59.997', 1, X'DEADBEEF', X'0001', "
+                             "X'00FF00')"));
+    ASSERT_FALSE(client.exec("INSERT INTO [W] VALUES(NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, "
+                             "NULL, NULL, NULL, NULL)"));
+    std::vector<tdstest::ColumnInfo> columns;
+    const auto rows = client.query("SELECT * FROM [W]", &columns);
+    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(columns.size(), 15u);
+
+    const std::vector<SQLSMALLINT> types = {SQL_VARCHAR,  SQL_CHAR,      SQL_LONGVARCHAR,    SQL_INTEGER,
+                                            SQL_SMALLINT, SQL_TINYINT,   SQL_DOUBLE,         SQL_REAL,
+                                            SQL_NUMERIC,  SQL_DECIMAL,   SQL_TYPE_TIMESTAMP, SQL_BIT,
+                                            SQL_BINARY,   SQL_VARBINARY, SQL_LONGVARBINARY};
+    const std::vector<Cell> values = {"abc",
+                                      "xy   ",
+                                      "long text",
+                                      "2147483647",
+                                      "-32768",
+                                      "255",
+                                      "1.25",
+                                      "0.5",
+                                      "-12345.678",
+                                      "12345.6789",
+                                      "1999-12-31 23:59:59.997",
+                                      "1",
+                                      std::string("\xDE\xAD\xBE\xEF"),
+                                      std::string("\x00\x01", 2),
+                                      std::string("\x00\xFF\x00", 3)};
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        SCOPED_TRACE(columns[i].name);
+        EXPECT_EQ(columns[i].sqlType, types[i]);
+        EXPECT_EQ(rows[0][i], values[i]);
+        // ASE's bit cannot hold NULL: it reads as 0; every other type carries NULL.
+        EXPECT_EQ(rows[1][i], columns[i].name == "bi" ? Cell("0") : Cell());
+    }
+}
+
+TEST_F(TdsOdbc, EmptyStringsAreStoredAsOneBlankLikeAse)
+{
+    OdbcClient client;
+    connect(client);
+    ASSERT_FALSE(client.exec("CREATE TABLE [E]([a] TEXT, [b] VARCHAR(10), [c] TEXT)"));
+    ASSERT_FALSE(client.exec("INSERT INTO [E] VALUES('', '', 'O''Brien')"));
+    const auto rows = client.query("SELECT * FROM [E]");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], Cell(" "));
+    EXPECT_EQ(rows[0][1], Cell(" "));
+    EXPECT_EQ(rows[0][2], Cell("O'Brien"));
+}
+
+TEST_F(TdsOdbc, TextAndImageOver64KiBArriveIntact)
+{
+    OdbcClient client;
+    connect(client);
+    std::string text, image;
+    for (int i = 0; i < 100000; ++i) {
+        text += static_cast<char>('a' + i % 26);
+        image += static_cast<char>(i % 7 == 0 ? 0 : i % 251);
+    }
+    ASSERT_FALSE(client.exec("CREATE TABLE [L]([t] TEXT, [i] IMAGE)"));
+    ASSERT_FALSE(client.exec("INSERT INTO [L] VALUES('" + text + "', X'" + hex(image) + "')"));
+    const auto rows = client.query("SELECT [t], [i] FROM [L]");
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_TRUE(rows[0][0] && rows[0][1]);
+    EXPECT_EQ(rows[0][0]->size(), text.size());
+    EXPECT_TRUE(*rows[0][0] == text);
+    EXPECT_EQ(rows[0][1]->size(), image.size());
+    EXPECT_TRUE(*rows[0][1] == image);
+}
+
+TEST_F(TdsOdbc, RefusedStatementsBringBackAsesNumberAndText)
+{
+    OdbcClient client;
+    connect(client);
+    const auto syntax = client.exec("SELEC 1");
+    ASSERT_TRUE(syntax);
+    EXPECT_EQ(syntax->nativeError, 102);
+    EXPECT_NE(syntax->message.find("Incorrect syntax near 'SELEC'."), std::string::npos) << syntax->message;
+
+    const auto missing = client.exec("SELECT * FROM [Missing]");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->nativeError, 208);
+    EXPECT_NE(missing->message.find("Missing not found."), std::string::npos) << missing->message;
+
+    ASSERT_FALSE(client.exec("CREATE TABLE [T]([a] TEXT)"));
+    const auto twice = client.exec("CREATE TABLE [T]([a] TEXT)");
+    ASSERT_TRUE(twice);
+    EXPECT_EQ(twice->nativeError, 2714);
+    EXPECT_NE(twice->message.find("There is already an object named 'T' in the database."), std::string::npos);
+
+    EXPECT_EQ(client.query("SELECT COUNT(*) FROM [T]")[0][0], Cell("0")); // the session goes on
+}
+
+TEST_F(TdsOdbc, SqlTablesReportsTablesViewsAndSystemTables)
+{
+    OdbcClient client;
+    connect(client);
+    ASSERT_FALSE(client.exec("CREATE TABLE [Orders]([a] TEXT)"));
+    ASSERT_FALSE(client.exec("CREATE TABLE [Seq]([id] INTEGER PRIMARY KEY AUTOINCREMENT)")); // makes sqlite_sequence
+    ASSERT_FALSE(client.exec("CREATE VIEW [OrderView] AS SELECT * FROM [Orders]"));
+    const auto type = [](const tdstest::Rows& rows, const std::string& name) -> Cell {
+        for (const auto& row : rows)
+            if (row[0] == Cell(name))
+                return row[1];
+        return std::nullopt;
+    };
+    const auto all = client.tables("");
+    EXPECT_EQ(type(all, "Orders"), Cell("TABLE"));
+    EXPECT_EQ(type(all, "Seq"), Cell("TABLE"));
+    EXPECT_EQ(type(all, "OrderView"), Cell("VIEW"));
+    EXPECT_EQ(type(all, "sqlite_sequence"), Cell("SYSTEM TABLE"));
+    EXPECT_EQ(type(all, "sysobjects"), Cell("SYSTEM TABLE"));
+
+    const auto onlyTables = client.tables("'TABLE'");
+    EXPECT_EQ(onlyTables.size(), 2u);
+    for (const auto& row : onlyTables)
+        EXPECT_EQ(row[1], Cell("TABLE"));
+    const auto systemTables = client.tables("'SYSTEM TABLE'");
+    EXPECT_EQ(type(systemTables, "sysusers"), Cell("SYSTEM TABLE"));
+    EXPECT_FALSE(type(systemTables, "Orders"));
+}
+
+TEST_F(TdsOdbc, AbandonedResultIsCancelledAndTheSessionGoesOn)
+{
+    OdbcClient client;
+    connect(client);
+    ASSERT_FALSE(client.exec("CREATE TABLE [Big]([n] INT, [s] VARCHAR(40))"));
+    ASSERT_FALSE(client.exec("WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 20000) "
+                             "INSERT INTO [Big] SELECT n, 'row ' || n FROM c"));
+    client.openAndAbandon("SELECT * FROM [Big]");
+    EXPECT_EQ(client.query("SELECT COUNT(*) FROM [Big]")[0][0], Cell("20000"));
+}
+
+TEST(TdsServerLifetime, StoppingTheServerEndsOpenSessionsPromptly)
+{
+    auto server = std::make_unique<tds::Server>(tds::ServerConfig{});
+    ASSERT_NE(server->port(), 0);
+    OdbcClient client;
+    ASSERT_FALSE(client.connect(server->odbcConnectionString()));
+    const auto start = std::chrono::steady_clock::now();
+    server.reset();
+    EXPECT_TRUE(client.exec("SELECT 1"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+} // namespace
