@@ -37,8 +37,8 @@ FieldDef normalize(FieldDef f)
     case 'F':
         if (f.length < 1 || f.length > 20)
             badField(f, "the width must be 1 to 20");
-        if (f.decimals < 0 || (f.decimals > 0 && f.decimals > f.length - 2))
-            badField(f, "the decimals must leave room for the point and a digit before it");
+        if (f.decimals < 0 || (f.decimals > 0 && f.decimals >= f.length))
+            badField(f, "the decimals must leave room for the decimal point");
         break;
     case 'B':
         f.length = 8;
