@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ErrorTrap.h"
+#include "db/Recordset.h"
 #include "transfer/SqlText.h"
 
 #include <QListWidget>
@@ -59,6 +60,13 @@ inline void dropLast(std::string& s, std::size_t count)
 inline int percent(std::int32_t row, std::int32_t lastRow)
 {
     return static_cast<int>(std::nearbyint((row + 1.0) / (lastRow + 1.0) * 100.0));
+}
+
+// The source ran out of rows before the count it gave: the row loop stops there instead of sending rows of
+// nothing (a table can shrink between the count and the read).
+inline bool rowsRanOut(const std::unique_ptr<db::Recordset>& rs)
+{
+    return rs && rs->isOpen() && rs->Eof();
 }
 
 // A step that puts a name between delimiters: false when the name was refused (the trap has reported it), so the

@@ -127,7 +127,7 @@ void SendToAse::sendRows(const std::string& name)
     m_trap.step(204, [&] { m_lastRow = static_cast<std::int32_t>(obj(m_rs).RecordCount() - 1); });
     if (!m_trap.test(206, [&] { return !obj(m_rs).Eof(); }))
         return;
-    for (std::int32_t row = 0; row <= m_lastRow; ++row)
+    for (std::int32_t row = 0; row <= m_lastRow && !rowsRanOut(m_rs); ++row)
         sendRow(name, row);
 }
 

@@ -139,7 +139,7 @@ bool SendToFoxPro::createTable(const std::string& name)
 void SendToFoxPro::sendRows(const std::string& name)
 {
     m_trap.step(206, [&] { m_lastRow = static_cast<std::int32_t>(obj(m_rs).RecordCount() - 1); });
-    for (std::int32_t row = 0; row <= m_lastRow; ++row)
+    for (std::int32_t row = 0; row <= m_lastRow && !rowsRanOut(m_rs); ++row)
         sendRow(name, row);
 }
 

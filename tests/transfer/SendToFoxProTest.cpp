@@ -1,4 +1,5 @@
 #include "TransferFixture.h"
+#include "db/builtin/BuiltinProviders.h"
 #include "transfer/Commands.h"
 
 namespace transfertest {
@@ -131,6 +132,43 @@ TEST_F(SendToFoxProTest, NamesHoldingADoubleQuoteOrClosingBracketAreRefused)
     EXPECT_NE(reports[2].find("at line 144"), std::string::npos);
     EXPECT_FALSE(foxHas("cols"));
     EXPECT_EQ(m_list1.count(), 0);
+    EXPECT_EQ(m_pointers.back(), 0);
+}
+
+} // namespace
+} // namespace transfertest
+
+namespace transfertest {
+namespace {
+
+// A server whose table shrinks between the count and the read: it counts three rows and delivers one.
+class ShrinkingServer : public db::ProviderConnection {
+public:
+    void execute(const std::string&) override {}
+    std::unique_ptr<db::Cursor> query(const std::string&) override
+    {
+        struct Shrinking : db::MemoryCursor {
+            using MemoryCursor::MemoryCursor;
+            long long recordCount() override { return 3; }
+        };
+        return std::make_unique<Shrinking>(std::vector<db::FieldInfo>{{"a", db::ado::VarChar}},
+                                           std::vector<std::vector<db::Value>>{{db::Value("only")}});
+    }
+    std::unique_ptr<db::Cursor> tablesSchema() override { return nullptr; }
+};
+
+TEST_F(SendToFoxProTest, RowsThatVanishAfterTheCountAreNotSentAsEmptyRows)
+{
+    db::registerProvider("ASEOLEDB", [](const db::ConnectionString&, const db::OpenOptions&) {
+        return std::make_unique<ShrinkingServer>();
+    });
+    sendSelected({"shrunk"}, {"shrunk"}, "shrunk");
+    db::registerBuiltinProviders();
+
+    EXPECT_TRUE(errorReports().empty()) << errorReports().front();
+    const Rows rows = foxRows("shrunk");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], db::Value("only"));
     EXPECT_EQ(m_pointers.back(), 0);
 }
 
