@@ -124,10 +124,12 @@ std::optional<ProcCall> parseExec(std::string_view sql)
             ++at;
         return std::string(sql.substr(from, at - from));
     };
-    std::string first = lower(word());
-    if (first != "exec" && first != "execute")
+    std::string first = word();
+    // ASE also runs a procedure named first in the batch without `exec`; the test server knows only sp_ ones.
+    const bool implicitExec = lower(first).rfind("sp_", 0) == 0;
+    if (!implicitExec && lower(first) != "exec" && lower(first) != "execute")
         return std::nullopt;
-    ProcCall call{word(), {}};
+    ProcCall call{implicitExec ? first : word(), {}};
     if (call.procedure.empty())
         return std::nullopt;
     for (int guard = 0; guard < 256; ++guard) {

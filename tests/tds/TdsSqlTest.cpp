@@ -40,6 +40,10 @@ TEST(TdsSql, ExecArgumentsPositionalNamedQuotedAndNull)
     EXPECT_EQ(call->arguments[0].value, std::optional<std::string>("O'B%"));
     EXPECT_FALSE(call->arguments[1].value);
     EXPECT_FALSE(tds::parseExec("SELECT 1"));
+    const auto bare = tds::parseExec("sp_tables 'T%'");
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(bare->procedure, "sp_tables");
+    EXPECT_EQ(bare->arguments.at(0).value, std::optional<std::string>("T%"));
 }
 
 TEST(TdsSql, SessionBatchesAreRecognisedAndOthersAreNot)
