@@ -29,51 +29,39 @@ enum : std::uint8_t {
 };
 constexpr std::uint8_t StatusNullable = 0x20;
 
+// One row per WireType, in the enum's order: the TDS type, ASE's user type, the length byte of the nullable
+// fixed-size types (0 for the others) and the declared SQLite type names that choose it.
 struct WireInfo {
+    WireType type;
     std::uint8_t code;
     std::uint32_t userType;
-    std::uint8_t fixedLength; // the length byte of the nullable fixed-size types, 0 otherwise
+    std::uint8_t fixedLength;
+    const char* declaredNames;
 };
 
-WireInfo wireInfo(WireType t)
+const WireInfo Wire[] = {
+    {WireType::VarChar, TypeVarChar, 2, 0, "|VARCHAR|NVARCHAR|UNIVARCHAR|CHARACTER VARYING|"},
+    {WireType::Char, TypeChar, 1, 0, "|CHAR|NCHAR|UNICHAR|CHARACTER|"},
+    {WireType::Text, TypeText, 19, 0, "|TEXT|UNITEXT|CLOB|MEMO|LONGVARCHAR|"},
+    {WireType::Int, TypeIntN, 7, 4, "|INT|INTEGER|"},
+    {WireType::SmallInt, TypeIntN, 6, 2, "|SMALLINT|"},
+    {WireType::TinyInt, TypeIntN, 5, 1, "|TINYINT|"},
+    {WireType::BigInt, TypeIntN, 43, 8, "|BIGINT|"},
+    {WireType::Float, TypeFloatN, 8, 8, "|FLOAT|DOUBLE|DOUBLE PRECISION|"},
+    {WireType::Real, TypeFloatN, 23, 4, "|REAL|"},
+    {WireType::Numeric, TypeNumeric, 10, 0, "|NUMERIC|DECIMAL|DEC|"},
+    {WireType::Money, TypeMoneyN, 11, 8, "|MONEY|"},
+    {WireType::SmallMoney, TypeMoneyN, 21, 4, "|SMALLMONEY|"},
+    {WireType::DateTime, TypeDateTimeN, 12, 8, "|DATETIME|SMALLDATETIME|DATE|BIGDATETIME|"},
+    {WireType::Bit, TypeBit, 16, 0, "|BIT|BOOLEAN|"},
+    {WireType::Binary, TypeBinary, 3, 0, "|BINARY|"},
+    {WireType::VarBinary, TypeVarBinary, 4, 0, "|VARBINARY|"},
+    {WireType::Image, TypeImage, 20, 0, "|IMAGE|BLOB|LONGVARBINARY|"},
+};
+
+const WireInfo& wireInfo(WireType t)
 {
-    switch (t) {
-    case WireType::VarChar:
-        return {TypeVarChar, 2, 0};
-    case WireType::Char:
-        return {TypeChar, 1, 0};
-    case WireType::Text:
-        return {TypeText, 19, 0};
-    case WireType::Int:
-        return {TypeIntN, 7, 4};
-    case WireType::SmallInt:
-        return {TypeIntN, 6, 2};
-    case WireType::TinyInt:
-        return {TypeIntN, 5, 1};
-    case WireType::BigInt:
-        return {TypeIntN, 43, 8};
-    case WireType::Float:
-        return {TypeFloatN, 8, 8};
-    case WireType::Real:
-        return {TypeFloatN, 23, 4};
-    case WireType::Numeric:
-        return {TypeNumeric, 10, 0};
-    case WireType::Money:
-        return {TypeMoneyN, 11, 8};
-    case WireType::SmallMoney:
-        return {TypeMoneyN, 21, 4};
-    case WireType::DateTime:
-        return {TypeDateTimeN, 12, 8};
-    case WireType::Bit:
-        return {TypeBit, 16, 0};
-    case WireType::Binary:
-        return {TypeBinary, 3, 0};
-    case WireType::VarBinary:
-        return {TypeVarBinary, 4, 0};
-    case WireType::Image:
-        return {TypeImage, 20, 0};
-    }
-    return {TypeVarChar, 2, 0};
+    return Wire[static_cast<std::size_t>(t)];
 }
 
 std::string upper(std::string s)
@@ -102,52 +90,26 @@ void splitDeclared(const std::string& declared, std::string& base, std::vector<i
 
 bool fromDeclared(const std::string& base, const std::vector<int>& args, ColumnFormat& f)
 {
+    const auto named = std::find_if(std::begin(Wire), std::end(Wire), [&](const WireInfo& w) {
+        return !base.empty() && std::string(w.declaredNames).find("|" + base + "|") != std::string::npos;
+    });
+    if (named == std::end(Wire))
+        return false;
+    f.type = named->type;
     const auto length = [&](std::uint32_t fallback) {
         return args.empty() || args[0] <= 0 ? fallback : static_cast<std::uint32_t>(args[0]);
     };
-    if (base == "VARCHAR" || base == "NVARCHAR" || base == "UNIVARCHAR" || base == "CHARACTER VARYING") {
-        f.length = length(255);
-        // Longer varchar travels as ASE's LONGCHAR, which this server does not speak: it sends text instead.
-        f.type = f.length > 255 ? WireType::Text : WireType::VarChar;
-    } else if (base == "CHAR" || base == "NCHAR" || base == "UNICHAR" || base == "CHARACTER") {
-        f.length = length(1);
-        f.type = f.length > 255 ? WireType::Text : WireType::Char;
-    } else if (base == "TEXT" || base == "UNITEXT" || base == "CLOB" || base == "MEMO" || base == "LONGVARCHAR") {
-        f.type = WireType::Text;
-    } else if (base == "INT" || base == "INTEGER") {
-        f.type = WireType::Int;
-    } else if (base == "SMALLINT") {
-        f.type = WireType::SmallInt;
-    } else if (base == "TINYINT") {
-        f.type = WireType::TinyInt;
-    } else if (base == "BIGINT") {
-        f.type = WireType::BigInt;
-    } else if (base == "FLOAT" || base == "DOUBLE" || base == "DOUBLE PRECISION") {
-        f.type = WireType::Float;
-    } else if (base == "REAL") {
-        f.type = WireType::Real;
-    } else if (base == "NUMERIC" || base == "DECIMAL" || base == "DEC") {
-        f.type = WireType::Numeric;
+    // Longer char and binary travel as ASE's LONGCHAR and LONGBINARY, which this server does not speak: it sends
+    // them as text and image instead.
+    if (f.type == WireType::VarChar || f.type == WireType::Char) {
+        f.length = length(f.type == WireType::Char ? 1 : 255);
+        f.type = f.length > 255 ? WireType::Text : f.type;
+    } else if (f.type == WireType::VarBinary || f.type == WireType::Binary) {
+        f.length = length(f.type == WireType::Binary ? 1 : 255);
+        f.type = f.length > 255 ? WireType::Image : f.type;
+    } else if (f.type == WireType::Numeric) {
         f.precision = std::clamp(args.empty() ? 18 : args[0], 1, 38);
         f.scale = std::clamp(args.size() < 2 ? 0 : args[1], 0, f.precision);
-    } else if (base == "MONEY") {
-        f.type = WireType::Money;
-    } else if (base == "SMALLMONEY") {
-        f.type = WireType::SmallMoney;
-    } else if (base == "DATETIME" || base == "SMALLDATETIME" || base == "DATE" || base == "BIGDATETIME") {
-        f.type = WireType::DateTime;
-    } else if (base == "BIT" || base == "BOOLEAN") {
-        f.type = WireType::Bit;
-    } else if (base == "BINARY") {
-        f.length = length(1);
-        f.type = f.length > 255 ? WireType::Image : WireType::Binary;
-    } else if (base == "VARBINARY") {
-        f.length = length(255);
-        f.type = f.length > 255 ? WireType::Image : WireType::VarBinary;
-    } else if (base == "IMAGE" || base == "BLOB" || base == "LONGVARBINARY") {
-        f.type = WireType::Image;
-    } else {
-        return false;
     }
     return true;
 }
@@ -188,7 +150,7 @@ void writeRowFormat(TokenWriter& out, const std::vector<ColumnFormat>& columns)
     out.u16(0);
     out.u16(static_cast<std::uint32_t>(columns.size()));
     for (const auto& c : columns) {
-        const WireInfo info = wireInfo(c.type);
+        const WireInfo& info = wireInfo(c.type);
         out.shortString(c.name);
         // ASE's bit is the one type that cannot hold NULL.
         out.u8(c.type == WireType::Bit ? 0 : StatusNullable);
