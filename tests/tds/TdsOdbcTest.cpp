@@ -2,8 +2,12 @@
 #include "OdbcTestClient.h"
 #include "TdsServer.h"
 
+#include <arpa/inet.h>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using tdstest::Cell;
 using tdstest::OdbcClient;
@@ -201,6 +205,44 @@ TEST_F(TdsOdbc, AbandonedResultIsCancelledAndTheSessionGoesOn)
                              "INSERT INTO [Big] SELECT n, 'row ' || n FROM c"));
     client.openAndAbandon("SELECT * FROM [Big]");
     EXPECT_EQ(client.query("SELECT COUNT(*) FROM [Big]")[0][0], Cell("20000"));
+}
+
+// Sends raw bytes on a fresh connection and waits until the server hangs up (or 2 s pass).
+void sendRaw(std::uint16_t port, const std::string& bytes)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(port);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    timeval timeout{2, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    char sink[512];
+    while (::recv(fd, sink, sizeof sink, 0) > 0) {
+    }
+    ::close(fd);
+}
+
+TEST_F(TdsOdbc, MalformedPacketsEndOnlyTheirOwnSession)
+{
+    sendRaw(server.port(), std::string("\x02\x01\x00\x04\x00\x00\x00\x00", 8)); // length below the header
+    sendRaw(server.port(), std::string("\x02\x01\x00\x0c\x00\x00\x00\x00"
+                                       "abcd",
+                                       12)); // a login record cut short
+    std::string login(600, '\0');
+    login[0] = 'h';
+    login[568] = '\xE2'; // a capability token claiming more than there is
+    login[569] = '\x00';
+    login[570] = '\x00';
+    const std::string header = {
+        '\x02', '\x01', static_cast<char>((login.size() + 8) >> 8), static_cast<char>((login.size() + 8) & 0xFF), 0, 0,
+        0,      0};
+    sendRaw(server.port(), header + login);
+    OdbcClient client;
+    connect(client);
+    EXPECT_EQ(client.query("SELECT 'still serving'")[0][0], Cell("still serving"));
 }
 
 TEST(TdsServerLifetime, StoppingTheServerEndsOpenSessionsPromptly)

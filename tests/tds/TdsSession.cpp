@@ -65,6 +65,8 @@ std::string replyCapabilities(const std::string& record)
         const std::size_t len =
             static_cast<std::uint8_t>(record[i + 1]) | (static_cast<std::uint8_t>(record[i + 2]) << 8);
         std::string caps = record.substr(i + 3, len);
+        if (caps.size() < 2)
+            break;
         const std::size_t requestBytes = static_cast<std::uint8_t>(caps[1]);
         for (const int bit : {6, 7})
             if (requestBytes > static_cast<std::size_t>(bit / 8) && caps.size() >= 2 + requestBytes)
