@@ -107,6 +107,12 @@ QString applicationTitle()
     return g_applicationTitle;
 }
 
+int drawOneToHundred(unsigned seed)
+{
+    std::mt19937 generator(seed);
+    return std::uniform_int_distribution<int>(1, 100)(generator);
+}
+
 void VisitWebSiteAtRandom(const std::function<int()>& draw, const std::function<void(const QString&)>& open)
 {
     int number = 0;
@@ -114,8 +120,7 @@ void VisitWebSiteAtRandom(const std::function<int()>& draw, const std::function<
         number = draw();
     } else {
         // Seeded from the time of day at each call.
-        std::mt19937 generator(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay()));
-        number = std::uniform_int_distribution<int>(1, 100)(generator);
+        number = drawOneToHundred(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay()));
     }
     if (number != 7)
         return;

@@ -34,6 +34,7 @@ QString applicationTitle();
 
 // One start in a hundred opens the maker's web site in the user's browser, without waiting for it.
 // `draw` gives a whole number from 1 to 100; `open` opens an address. Both default to the real ones.
+int drawOneToHundred(unsigned seed);
 void VisitWebSiteAtRandom(const std::function<int()>& draw = {}, const std::function<void(const QString&)>& open = {});
 
 } // namespace app

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -94,11 +95,19 @@ TEST(WindowHelpers, WebSiteOpensOnlyOnSevenAndAboutOnceInAHundredStarts)
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(address, "https://www.example.com/");
 
-    opened = 0;
-    for (int start = 0; start < 5000; ++start)
-        app::VisitWebSiteAtRandom({}, open);
-    EXPECT_GT(opened, 10);
-    EXPECT_LT(opened, 120);
+    // Starts at different times of day: about one in a hundred draws a 7, and every number comes up.
+    int sevens = 0;
+    std::set<int> seen;
+    for (unsigned msOfDay = 0; msOfDay < 20000; ++msOfDay) {
+        const int n = app::drawOneToHundred(msOfDay);
+        seen.insert(n);
+        sevens += n == 7;
+    }
+    EXPECT_GT(sevens, 140);
+    EXPECT_LT(sevens, 260);
+    EXPECT_EQ(seen.size(), 100u);
+    EXPECT_EQ(*seen.begin(), 1);
+    EXPECT_EQ(*seen.rbegin(), 100);
 }
 
 TEST(WindowHelpers, ResetBackColorsPaintsFramesAndLabelsButNotTextBoxes)
