@@ -243,8 +243,6 @@ void Session::handleRequest(const Message& message)
     } catch (const AseError& e) {
         response.error(e, m_config.serverName);
         response.done(TokenDone, DoneError);
-    } catch (const WireError&) {
-        throw;
     }
     response.finish();
 }
