@@ -1,5 +1,6 @@
 // corvalen-tds-server: the test server for use by hand, e.g. with isql or tsql.
 // Usage: corvalen-tds-server [port] [sqlite-file] [user] [password] [database]
+// With isql use -e (SQLExecDirect): prepared statements reach the server as TDS dynamic requests, which it refuses.
 #include "TdsServer.h"
 
 #include <csignal>

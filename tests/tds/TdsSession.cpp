@@ -237,6 +237,9 @@ void Session::handleRequest(const Message& message)
             handleLanguage(std::string(reader.take(length > 0 ? length - 1 : 0)), response);
         } else if (token == TokenDbRpc) {
             handleRpc(reader, response);
+        } else if (token == 0xE7) {
+            // SQLPrepare makes FreeTDS send TDS_DYNAMIC whatever the capabilities say; SQLExecDirect does not.
+            throw AseError(7201, 16, "This test server takes no prepared statements; run them with SQLExecDirect.");
         } else {
             throw AseError(7201, 16, "This test server does not know the request token " + std::to_string(token) + ".");
         }
