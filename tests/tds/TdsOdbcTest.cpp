@@ -111,6 +111,24 @@ TEST_F(TdsOdbc, EveryWireTypeComesBackWithItsTypeValueAndNull)
     }
 }
 
+TEST_F(TdsOdbc, NegativeAndWideNumbersKeepTheirValue)
+{
+    OdbcClient client;
+    connect(client);
+    ASSERT_FALSE(client.exec("CREATE TABLE [N]([m] MONEY, [sm] SMALLMONEY, [b] BIGINT, [w] NUMERIC(38,10), "
+                             "[d] DATETIME)"));
+    ASSERT_FALSE(client.exec("INSERT INTO [N] VALUES(-12.5, 3.25, 9007199254740993, "
+                             "-1234567890123456789, '1753-01-01 00:00:00')"));
+    // SQLite keeps the integer exactly; scaled by 10^10 it needs more than 64 bits on the wire.
+    const auto rows = client.query("SELECT * FROM [N]");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], Cell("-12.5000"));
+    EXPECT_EQ(rows[0][1], Cell("3.2500"));
+    EXPECT_EQ(rows[0][2], Cell("9007199254740993"));
+    EXPECT_EQ(rows[0][3], Cell("-1234567890123456789.0000000000"));
+    EXPECT_EQ(rows[0][4], Cell("1753-01-01 00:00:00.000"));
+}
+
 TEST_F(TdsOdbc, EmptyStringsAreStoredAsOneBlankLikeAse)
 {
     OdbcClient client;
