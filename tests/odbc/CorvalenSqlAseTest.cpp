@@ -1,38 +1,15 @@
 // corvalen-sql with an ASEOLEDB connection string to the stand-in, as with a FoxPro folder.
 #include "OdbcTestSupport.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace {
 
-std::string shellQuote(const std::string& s)
-{
-    std::string out = "'";
-    for (char c : s)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-struct ToolRun {
-    int exitCode = -1;
-    std::string out, err;
-};
+using ToolRun = testsupport::ProgramRun;
 
 ToolRun runTool(const testsupport::TempDir& work, const std::vector<std::string>& args)
 {
-    std::string cmd = shellQuote(CORVALEN_SQL_TOOL);
-    for (const auto& a : args)
-        cmd += " " + shellQuote(a);
-    auto out = work.path() / "stdout.txt", err = work.path() / "stderr.txt";
-    cmd += " </dev/null >" + shellQuote(out.string()) + " 2>" + shellQuote(err.string());
-    int status = std::system(cmd.c_str());
-    ToolRun r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = testsupport::readFile(out);
-    r.err = testsupport::readFile(err);
-    return r;
+    return testsupport::runProgram(CORVALEN_SQL_TOOL, args, work.path());
 }
 
 } // namespace

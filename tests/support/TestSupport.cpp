@@ -1,9 +1,11 @@
 #include "support/TestSupport.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
 
 namespace testsupport {
 
@@ -50,6 +52,35 @@ void writeFile(const std::filesystem::path& file, const std::string& bytes)
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write " + file.string());
+}
+
+namespace {
+
+std::string shellQuote(const std::string& s)
+{
+    std::string out = "'";
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+} // namespace
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& work, const std::string& input)
+{
+    std::string cmd = shellQuote(program);
+    for (const auto& a : args)
+        cmd += " " + shellQuote(a);
+    const auto in = work / "stdin.txt", out = work / "stdout.txt", err = work / "stderr.txt";
+    writeFile(in, input);
+    cmd += " <" + shellQuote(in.string()) + " >" + shellQuote(out.string()) + " 2>" + shellQuote(err.string());
+    const int status = std::system(cmd.c_str());
+    ProgramRun r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = readFile(out);
+    r.err = readFile(err);
+    return r;
 }
 
 } // namespace testsupport

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -23,6 +24,17 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& file);
+
+// A program run to its end: its exit code and what it printed.
+struct ProgramRun {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+// Runs `program` with `args` (no shell interpretation of their text), feeding `input` on standard input; the
+// captured output goes through files in `work`.
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& work, const std::string& input = {});
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 
 } // namespace testsupport

@@ -1,39 +1,15 @@
 #include "support/TestSupport.h"
 #include "tools/corvalen-sql/JsonLines.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace {
 
-std::string shellQuote(const std::string& s)
-{
-    std::string out = "'";
-    for (char c : s)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-struct ToolRun {
-    int exitCode = -1;
-    std::string out, err;
-};
+using ToolRun = testsupport::ProgramRun;
 
 ToolRun runTool(const testsupport::TempDir& work, const std::vector<std::string>& args, const std::string& input = {})
 {
-    std::string cmd = shellQuote(CORVALEN_SQL_TOOL);
-    for (const auto& a : args)
-        cmd += " " + shellQuote(a);
-    auto in = work.path() / "stdin.txt", out = work.path() / "stdout.txt", err = work.path() / "stderr.txt";
-    testsupport::writeFile(in, input);
-    cmd += " <" + shellQuote(in.string()) + " >" + shellQuote(out.string()) + " 2>" + shellQuote(err.string());
-    int status = std::system(cmd.c_str());
-    ToolRun r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = testsupport::readFile(out);
-    r.err = testsupport::readFile(err);
-    return r;
+    return testsupport::runProgram(CORVALEN_SQL_TOOL, args, work.path(), input);
 }
 
 } // namespace
