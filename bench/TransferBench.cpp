@@ -1,8 +1,10 @@
 // corvalen-bench: makes its own FoxPro table, then measures a full engine read of it and the two send commands
-// through the SQLite stand-in server, headless. One line per measure:
+// through the SQLite stand-in server, headless; with --server tds, through FreeTDS's ODBC driver and our TDS 5.0
+// server on loopback instead. One line per measure:
 //   <measure> rows=<n> seconds=<s> rows_per_s=<r> peak_rss_mib=<m>
 // peak_rss_mib is the peak resident size of the process so far.
 
+#include "TdsServer.h"
 #include "app/Dialogs.h"
 #include "db/Connection.h"
 #include "db/Foxpro.h"
@@ -18,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -134,19 +137,26 @@ long long readAll(const db::ConnectionFields& fields)
     return rows;
 }
 
-long long parseRows(int argc, char** argv)
-{
+struct Options {
     long long rows = 200000;
+    bool tds = false; // through FreeTDS and the TDS test server rather than the SQLite stand-in
+};
+
+Options parseOptions(int argc, char** argv)
+{
+    Options o;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--rows" && i + 1 < argc)
-            rows = std::atoll(argv[++i]);
-        else if (a == "--help" || a == "-h") {
-            std::cout << "usage: corvalen-bench [--rows N]\n";
-            std::exit(0);
+            o.rows = std::atoll(argv[++i]);
+        else if (a == "--server" && i + 1 < argc)
+            o.tds = std::string(argv[++i]) == "tds";
+        else {
+            std::cout << "usage: corvalen-bench [--rows N] [--server sqlite|tds]\n";
+            std::exit(a == "--help" || a == "-h" ? 0 : 2);
         }
     }
-    return rows;
+    return o;
 }
 
 } // namespace
@@ -155,7 +165,8 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication qtApp(argc, argv);
-    const long long rows = parseRows(argc, argv);
+    const Options options = parseOptions(argc, argv);
+    const long long rows = options.rows;
     db::registerBuiltinProviders();
     CountingDialogs dialogs;
     app::setDialogs(&dialogs);
@@ -167,6 +178,17 @@ int main(int argc, char** argv)
     fields.option1 = false;
     fields.text1 = "sqlite:" + (dir / "server.db").string();
     fields.text7 = (dir / "source").string();
+    std::unique_ptr<tds::Server> server;
+    if (options.tds) {
+        tds::ServerConfig config;
+        config.sqlitePath = (dir / "tds.db").string();
+        server = std::make_unique<tds::Server>(config);
+        fields.text1 = "127.0.0.1";
+        fields.text2 = std::to_string(server->port());
+        fields.text3 = config.user;
+        fields.text4 = config.password;
+        fields.text5 = config.database;
+    }
 
     makeTable(fields, rows);
     long long read = 0;
@@ -192,6 +214,7 @@ int main(int argc, char** argv)
     report("send-to-foxpro", rows, timed([&] { transfer::PushButton4_Click(window); }));
 
     app::setDialogs(nullptr);
+    server.reset();
     std::error_code ec;
     fs::remove_all(dir, ec);
     if (dialogs.shown > 0)
