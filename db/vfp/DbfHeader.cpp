@@ -106,7 +106,7 @@ FieldLayout parseDescriptor(const std::uint8_t* p, const TableInfo& info, bool v
     if (f.def.type == 'Q' || f.def.type == 'W' || f.def.type == 'G')
         f.def.binary = true;
     f.def.nullable = vfp && (f.flags & 0x02);
-    f.def.autoIncrement = vfp && (f.flags & 0x08);
+    f.def.autoIncrement = vfp && (f.flags & 0x08) && f.def.type == 'I'; // only integers count up
     f.asciiMemoPointer = f.isMemo() && f.def.length == 10;
     if (f.def.type != 'N' && f.def.type != 'F' && f.def.type != 'B')
         f.def.decimals = f.def.type == 'Y' ? 4 : 0;
@@ -116,11 +116,11 @@ FieldLayout parseDescriptor(const std::uint8_t* p, const TableInfo& info, bool v
 // Places the fields in the record: Visual FoxPro stores each field's displacement, older writers do not.
 void placeFields(std::vector<FieldLayout>& all, bool vfp, std::uint32_t recordLength, const std::string& table)
 {
-    std::uint32_t next = 1;
+    std::uint64_t next = 1; // 64 bits: a damaged displacement must not wrap around into the record
     for (auto& f : all) {
         if (!vfp || f.offset == 0)
-            f.offset = next;
-        next = f.offset + static_cast<std::uint32_t>(f.def.length);
+            f.offset = static_cast<std::uint32_t>(std::min<std::uint64_t>(next, 0xFFFFFFFFu));
+        next = std::uint64_t{f.offset} + static_cast<std::uint64_t>(f.def.length);
         if (f.offset < 1 || next > recordLength)
             fail(table, "the field " + f.def.name + " lies outside the record length " + std::to_string(recordLength));
     }

@@ -1,5 +1,6 @@
 // The fuzz entry point over every fixture table and mutations of it, so the damaged-input paths run in every
 // build (and under the sanitizers in the sanitizer build). Failing cleanly is fine; escaping or crashing is not.
+#include "db/vfp/TableFiles.h"
 #include "fuzz/TableReaderFuzzEntry.h"
 #include "support/TestSupport.h"
 
@@ -82,6 +83,34 @@ TEST(FuzzEntry, tinyAndEmptyInputs)
     run(std::string("\x05\0\0\0\x30\0\0", 7));
     run(packed(std::string(32, '\0'), ""));
     run(packed(std::string(32, '\xFF'), std::string(8, '\xFF')));
+}
+
+} // namespace
+
+namespace {
+
+// Inputs the fuzzer found: a displacement that wraps the record around, and an autoincrement flag on a text field.
+TEST(FuzzEntry, damagedDescriptorsFoundByTheFuzzer)
+{
+    testsupport::TempDir dir;
+    auto dbf = dir.path() / "t.dbf";
+    db::vfp::FieldDef name{"NAME", 'C', 2};
+    db::vfp::createTableFiles(dbf, {name}, 0x03);
+    db::vfp::TableAppender(dbf).append({"ab"});
+    std::string clean = testsupport::readFile(dbf);
+
+    std::string wrapped = clean;
+    wrapped.replace(32 + 12, 4, "\xFF\xFF\xFF\xFF"); // + length 2 wraps to 1
+    testsupport::writeFile(dbf, wrapped);
+    EXPECT_THROW(db::vfp::openTableCursor(dbf), std::runtime_error);
+    EXPECT_THROW(db::vfp::TableAppender{dbf}, std::runtime_error);
+
+    std::string counting = clean;
+    counting[32 + 18] = '\x0C';
+    testsupport::writeFile(dbf, counting);
+    db::vfp::TableAppender(dbf).append({db::Null{}});
+    auto cursor = db::vfp::openTableCursor(dbf);
+    EXPECT_EQ(cursor->recordCount(), 2);
 }
 
 } // namespace
