@@ -82,7 +82,8 @@ TEST(HandCursor, AMissingFileLeavesTheDefaultLookAndABadOneFails)
 {
     testsupport::TempDir dir;
     EXPECT_FALSE(ui::loadCursorFile(QString::fromStdString((dir.path() / "none.cur").string())).has_value());
-    testsupport::writeFile(dir.path() / "bad.cur", std::string("\0\0\2\0\1\0 not a cursor at all", 28));
+    static const char bad[] = "\0\0\2\0\1\0 not a cursor at all";
+    testsupport::writeFile(dir.path() / "bad.cur", std::string(bad, sizeof bad - 1));
     EXPECT_THROW(ui::readCursorFile(QString::fromStdString((dir.path() / "bad.cur").string())), std::runtime_error);
 
     QWidget window;
