@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the normal build, then the address+undefined sanitizer build.
+# Builds everything and runs every test: the normal build, then the address+undefined sanitizer build (leak
+# checks on).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
@@ -20,5 +21,5 @@ echo "== build (sanitizers)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVALEN_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 echo "== tests (sanitizers)"
-ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure --no-tests=error -j "$jobs"
