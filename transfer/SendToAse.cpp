@@ -8,7 +8,7 @@
 #include "db/SybaseAse.h"
 #include "transfer/CommandSupport.h"
 #include "transfer/Commands.h"
-#include "transfer/Yielder.h"
+#include "transfer/SendCommand.h"
 
 namespace transfer {
 
@@ -18,27 +18,17 @@ using namespace detail;
 
 // Send Table/s To Sybase ASE. Each step carries the line number its error report shows; the statement text
 // (the CREATE TABLE or INSERT built last) follows "sql: " in every report.
-class SendToAse {
+class SendToAse : SendCommand {
 public:
-    explicit SendToAse(TablesWindowSeam& window) : m_w(window), m_yield(window.yield) {}
+    explicit SendToAse(TablesWindowSeam& window) : SendCommand(window, app::loc::Form2_PushButton3_Click) {}
     void run();
 
 private:
     void sendTable(int index);
-    bool replaceExisting(const std::string& name);
     bool createTable(const std::string& name);
     void sendRows(const std::string& name);
     void sendRow(const std::string& name, std::int32_t row);
     void endTable(const std::string& name, bool created);
-
-    TablesWindowSeam& m_w;
-    std::string m_statement;
-    app::ErrorTrap m_trap{app::loc::Form2_PushButton3_Click, &m_statement};
-    Yielder m_yield;
-    std::unique_ptr<db::Connection> m_target; // ASE
-    std::unique_ptr<db::Connection> m_source; // FoxPro
-    std::unique_ptr<db::Recordset> m_rs;
-    std::int32_t m_lastRow = 0;
 };
 
 void SendToAse::run()
@@ -72,34 +62,14 @@ void SendToAse::sendTable(int index)
         return;
     std::string name;
     m_trap.step(128, [&] { name = text(itemAt(*m_w.list1, index)); });
-    if (!replaceExisting(name))
+    if (!replaceExisting(*m_w.list2, name, aseName, lower(name)))
         return;
-    // A table whose source does not open has nothing to send; the report says why and the next one goes on.
-    if (!stepSucceeded(m_trap, 144, [&] { obj(m_rs).Open("SELECT * FROM " + foxProName(name), obj(m_source), 3, 3); }))
+    if (!openSource(name, foxProName, 3, 3))
         return;
     const bool created = createTable(name);
     if (created)
         sendRows(name);
     endTable(name, created);
-}
-
-// False when the table is to be left alone: the user keeps the existing one, or its name cannot be sent.
-bool SendToAse::replaceExisting(const std::string& name)
-{
-    int answer = 0;
-    if (m_trap.test(130, [&] { return app::ListContains(*m_w.list2, qt(name)); }))
-        m_trap.step(
-            132, [&] { answer = app::MsgBox("Would you like to overwrite " + name + "?", app::YesNo, "Overwrite?"); });
-    else
-        m_trap.step(134, [&] { answer = 0; });
-    if (answer == app::AnswerNo) // 136
-        return false;
-    if (answer == app::AnswerYes) { // 138
-        if (!nameStep(m_trap, 140, [&] { obj(m_target).Execute("DROP TABLE " + aseName(name)); }))
-            return false;
-        m_trap.step(142, [&] { app::RemoveListItem(*m_w.list2, qt(lower(name))); });
-    }
-    return true;
 }
 
 // Every column is TEXT, whatever its type in the source. False when a name was refused: nothing is sent then.

@@ -9,7 +9,7 @@
 #include "transfer/CommandSupport.h"
 #include "transfer/Commands.h"
 #include "transfer/Datatype.h"
-#include "transfer/Yielder.h"
+#include "transfer/SendCommand.h"
 
 namespace transfer {
 
@@ -28,28 +28,18 @@ const char* foxProColumnType(const std::string& typeName)
 }
 
 // Send Table/s To FoxPro: the mirror image of the send to ASE, with FoxPro column types and NULL for empty values.
-class SendToFoxPro {
+class SendToFoxPro : SendCommand {
 public:
-    explicit SendToFoxPro(TablesWindowSeam& window) : m_w(window), m_yield(window.yield) {}
+    explicit SendToFoxPro(TablesWindowSeam& window) : SendCommand(window, app::loc::Form2_PushButton4_Click) {}
     void run();
 
 private:
     void sendTable(int index);
-    bool replaceExisting(const std::string& name);
     bool createTable(const std::string& name);
     void sendRows(const std::string& name);
     void sendRow(const std::string& name, std::int32_t row);
     void appendValue(int field);
     void endTable(const std::string& name, bool created);
-
-    TablesWindowSeam& m_w;
-    std::string m_statement;
-    app::ErrorTrap m_trap{app::loc::Form2_PushButton4_Click, &m_statement};
-    Yielder m_yield;
-    std::unique_ptr<db::Connection> m_target; // FoxPro
-    std::unique_ptr<db::Connection> m_source; // ASE
-    std::unique_ptr<db::Recordset> m_rs;
-    std::int32_t m_lastRow = 0;
 };
 
 void SendToFoxPro::run()
@@ -82,34 +72,14 @@ void SendToFoxPro::sendTable(int index)
         return;
     std::string name;
     m_trap.step(128, [&] { name = text(itemAt(*m_w.list2, index)); });
-    if (!replaceExisting(name))
+    if (!replaceExisting(*m_w.list1, name, foxProName, name))
         return;
-    // A table whose source does not open has nothing to send; the report says why and the next one goes on.
-    if (!stepSucceeded(m_trap, 144, [&] { obj(m_rs).Open("SELECT * FROM " + aseName(name), obj(m_source)); }))
+    if (!openSource(name, aseName, -1, -1))
         return;
     const bool created = createTable(name);
     if (created)
         sendRows(name);
     endTable(name, created);
-}
-
-// False when the table is to be left alone: the user keeps the existing one, or its name cannot be sent.
-bool SendToFoxPro::replaceExisting(const std::string& name)
-{
-    int answer = 0;
-    if (m_trap.test(130, [&] { return app::ListContains(*m_w.list1, qt(name)); }))
-        m_trap.step(
-            132, [&] { answer = app::MsgBox("Would you like to overwrite " + name + "?", app::YesNo, "Overwrite?"); });
-    else
-        m_trap.step(134, [&] { answer = 0; });
-    if (answer == app::AnswerNo) // 136
-        return false;
-    if (answer == app::AnswerYes) { // 138
-        if (!nameStep(m_trap, 140, [&] { obj(m_target).Execute("DROP TABLE " + foxProName(name)); }))
-            return false;
-        m_trap.step(142, [&] { app::RemoveListItem(*m_w.list1, qt(name)); });
-    }
-    return true;
 }
 
 // FLOAT for adDouble, BLOB for adLongVarBinary, a memo for every other type. False when a name was refused.
