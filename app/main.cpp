@@ -1,8 +1,8 @@
-#include "app/QtDialogs.h"
 #include "db/builtin/BuiltinProviders.h"
 #include "ui/AddFolder.h"
 #include "ui/Form1.h"
 #include "ui/Form2.h"
+#include "ui/QtDialogs.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -37,12 +37,12 @@ int main(int argc, char** argv)
     application.setWindowIcon(application.style()->standardIcon(QStyle::SP_DriveNetIcon));
     db::registerBuiltinProviders();
 
-    app::QtDialogs dialogs;
+    ui::QtDialogs dialogs;
     dialogs.setFolderChooser([](QWidget* owner, const std::string& prompt, const std::string& initial) {
         return ui::BrowseForFolder(owner, QString::fromStdString(prompt), QString::fromStdString(initial))
             .toStdString();
     });
-    app::setDialogs(&dialogs);
+    frame::setDialogs(&dialogs);
 
     ui::Form1 form1;
     form1.start();
@@ -50,6 +50,6 @@ int main(int argc, char** argv)
     if (!screenshot.isEmpty())
         QTimer::singleShot(500, &form1, [&form1, screenshot] { saveScreenshotAndQuit(form1, screenshot); });
     const int result = QApplication::exec();
-    app::setDialogs(nullptr);
+    frame::setDialogs(nullptr);
     return result;
 }

@@ -5,15 +5,15 @@
 // peak_rss_mib is the peak resident size of the process so far.
 
 #include "TdsServer.h"
-#include "app/Dialogs.h"
+#include "commands/Commands.h"
+#include "commands/FoxProConnection.h"
 #include "db/Connection.h"
-#include "db/Foxpro.h"
 #include "db/Recordset.h"
 #include "db/builtin/BuiltinProviders.h"
-#include "transfer/Commands.h"
+#include "frame/Dialogs.h"
+#include "frame/TableList.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -31,21 +31,21 @@ namespace {
 namespace fs = std::filesystem;
 
 // Message boxes answer No and are counted; a send that reports failures is not a fair measure.
-class CountingDialogs : public app::Dialogs {
+class CountingDialogs : public frame::Dialogs {
 public:
     int messageBox(const std::string& text, int, const std::string&) override
     {
         if (++shown <= 3)
             std::cerr << "message: " << text << "\n";
-        return app::AnswerNo;
+        return frame::AnswerNo;
     }
     std::string inputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-    std::string fileOpen(QWidget*, const app::FileOpenRequest&) override { return {}; }
+    std::string fileOpen(QWidget*, const frame::FileOpenRequest&) override { return {}; }
     std::string browseForFolder(QWidget*, const std::string&, const std::string&) override { return {}; }
     int shown = 0;
 };
 
-class NoProgress : public transfer::ProgressControl {
+class NoProgress : public commands::ProgressControl {
 public:
     void setValue(int) override {}
     void setText(const std::string&) override {}
@@ -99,10 +99,10 @@ std::string quoted(const std::string& s)
 }
 
 // 10 columns: I, C(30), C(20), N(12,2), B, I, D, T, L and a memo of 0 to 300 characters.
-void makeTable(const db::ConnectionFields& fields, long long rows)
+void makeTable(const frame::ConnectionFields& fields, long long rows)
 {
     db::Connection c;
-    c.Open(db::FoxProConnectionString(fields));
+    c.Open(commands::foxProConnectionString(fields));
     c.Execute("CREATE TABLE \"bench\" (id I, name C(30), city C(20), amount N(12,2), ratio B, qty I, born D, "
               "seen T, active L, notes M)");
     std::mt19937 rng(20210831);
@@ -119,13 +119,13 @@ void makeTable(const db::ConnectionFields& fields, long long rows)
     }
 }
 
-long long readAll(const db::ConnectionFields& fields)
+long long readAll(const frame::ConnectionFields& fields)
 {
     db::Connection c;
-    c.CursorLocation = db::ado::UseClient;
-    c.Open(db::FoxProConnectionString(fields));
+    c.CursorLocation = db::CursorLocation::Client;
+    c.Open(commands::foxProConnectionString(fields));
     db::Recordset rs;
-    rs.Open("SELECT * FROM \"bench\"", c, 3, 3);
+    rs.Open("SELECT * FROM \"bench\"", c, db::CursorType::Static, db::LockType::Optimistic);
     long long rows = 0;
     std::size_t touched = 0;
     const int n = rs.FieldCount();
@@ -169,25 +169,25 @@ int main(int argc, char** argv)
     const long long rows = options.rows;
     db::registerBuiltinProviders();
     CountingDialogs dialogs;
-    app::setDialogs(&dialogs);
+    frame::setDialogs(&dialogs);
 
     const fs::path dir = fs::temp_directory_path() / ("corvalen-bench-" + std::to_string(getpid()));
     fs::create_directories(dir / "source");
     fs::create_directories(dir / "target");
-    db::ConnectionFields fields;
-    fields.option1 = false;
-    fields.text1 = "sqlite:" + (dir / "server.db").string();
-    fields.text7 = (dir / "source").string();
+    frame::ConnectionFields fields;
+    fields.useDbcFile = false;
+    fields.aseServer = "sqlite:" + (dir / "server.db").string();
+    fields.freeTableFolder = (dir / "source").string();
     std::unique_ptr<tds::Server> server;
     if (options.tds) {
         tds::ServerConfig config;
         config.sqlitePath = (dir / "tds.db").string();
         server = std::make_unique<tds::Server>(config);
-        fields.text1 = "127.0.0.1";
-        fields.text2 = std::to_string(server->port());
-        fields.text3 = config.user;
-        fields.text4 = config.password;
-        fields.text5 = config.database;
+        fields.aseServer = "127.0.0.1";
+        fields.asePort = std::to_string(server->port());
+        fields.aseUser = config.user;
+        fields.asePassword = config.password;
+        fields.aseDatabase = config.database;
     }
 
     makeTable(fields, rows);
@@ -196,24 +196,24 @@ int main(int argc, char** argv)
     if (read != rows)
         std::cerr << "read " << read << " rows of " << rows << "\n";
 
-    QListWidget list1, list2;
+    frame::TableList list1, list2;
     NoProgress progress;
-    transfer::TablesWindowSeam window;
-    window.list1 = &list1;
-    window.list2 = &list2;
+    commands::TablesWindowSeam window;
+    window.foxProList = &list1;
+    window.aseList = &list2;
     window.progress = &progress;
-    window.setPointer = [](int) {};
-    window.fields = [&]() -> const db::ConnectionFields& { return fields; };
-    list1.addItem("bench");
-    list1.setCurrentRow(0);
-    report("send-to-ase", rows, timed([&] { transfer::PushButton3_Click(window); }));
+    window.setPointer = [](frame::PointerState) {};
+    window.fields = [&]() -> const frame::ConnectionFields& { return fields; };
+    list1.add("bench");
+    list1.select(0);
+    report("send-to-ase", rows, timed([&] { commands::sendToAse(window); }));
 
-    fields.text7 = (dir / "target").string(); // the send back writes a fresh folder
+    fields.freeTableFolder = (dir / "target").string(); // the send back writes a fresh folder
     list1.clear();
-    list2.setCurrentRow(0);
-    report("send-to-foxpro", rows, timed([&] { transfer::PushButton4_Click(window); }));
+    list2.select(0);
+    report("send-to-foxpro", rows, timed([&] { commands::sendToFoxPro(window); }));
 
-    app::setDialogs(nullptr);
+    frame::setDialogs(nullptr);
     server.reset();
     std::error_code ec;
     fs::remove_all(dir, ec);

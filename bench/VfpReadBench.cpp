@@ -1,6 +1,6 @@
 // Reads a generated FoxPro table through the engine's cursor and reports rows a second and peak memory.
 // Usage: corvalen-vfp-read-bench [folder] [rows]   (default: a temporary folder, 200000 rows)
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/table/TableFiles.h"
 
 #include <chrono>
 #include <cstdio>

@@ -25,11 +25,11 @@ void Connection::Execute(const std::string& sql)
     provider().execute(sql);
 }
 
-Recordset Connection::OpenSchema(int schema)
+Recordset Connection::OpenSchema(Schema schema)
 {
-    if (schema != ado::SchemaTables)
+    if (schema != Schema::Tables)
         throw std::runtime_error("Object or provider is not capable of performing requested operation: schema " +
-                                 std::to_string(schema));
+                                 std::to_string(static_cast<int>(schema)));
     return Recordset(provider().tablesSchema());
 }
 

@@ -10,15 +10,15 @@ namespace db {
 class Recordset;
 
 // The ADO connection the commands use: set CursorLocation and Mode, Open a connection string, Execute
-// statements, OpenSchema(20), Close. Destroying an open connection releases it.
+// statements, OpenSchema(Schema::Tables), Close. Destroying an open connection releases it.
 class Connection {
 public:
-    int CursorLocation = ado::UseServer;
-    int Mode = 0;
+    db::CursorLocation CursorLocation = db::CursorLocation::Server;
+    ConnectMode Mode = ConnectMode::Unknown;
 
     void Open(const std::string& connectionString);
     void Execute(const std::string& sql);
-    Recordset OpenSchema(int schema);
+    Recordset OpenSchema(Schema schema);
     void Close();
     bool isOpen() const { return m_provider != nullptr; }
 

@@ -42,9 +42,15 @@ enum Type : int {
     VarBinary = 204,
     LongVarBinary = 205,
 };
-enum CursorLocation : int { UseServer = 2, UseClient = 3 };
-enum Schema : int { SchemaTables = 20 };
 } // namespace ado
+
+// ADO's other numbers, by name; the values are ADO's own (CursorLocationEnum, ConnectModeEnum, CursorTypeEnum,
+// LockTypeEnum, SchemaEnum).
+enum class CursorLocation : int { Server = 2, Client = 3 };
+enum class ConnectMode : int { Unknown = 0, Read = 1, Write = 2, ReadWrite = 3 };
+enum class CursorType : int { Unspecified = -1, ForwardOnly = 0, Keyset = 1, Dynamic = 2, Static = 3 };
+enum class LockType : int { Unspecified = -1, ReadOnly = 1, Pessimistic = 2, Optimistic = 3, BatchOptimistic = 4 };
+enum class Schema : int { Tables = 20 };
 
 struct FieldInfo {
     std::string name;
@@ -62,8 +68,8 @@ public:
 };
 
 struct OpenOptions {
-    int cursorLocation = ado::UseServer;
-    int mode = 0;
+    CursorLocation cursorLocation = CursorLocation::Server;
+    ConnectMode mode = ConnectMode::Unknown;
 };
 
 // An open provider session. Every failure is an exception whose what() is a description a user can act on.

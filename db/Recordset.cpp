@@ -31,7 +31,7 @@ const Value& Field::value() const
     return m_rs->m_row.at(static_cast<size_t>(m_index));
 }
 
-void Recordset::Open(const std::string& source, Connection& connection, int, int)
+void Recordset::Open(const std::string& source, Connection& connection, CursorType, LockType)
 {
     if (m_cursor)
         throw std::runtime_error("Operation is not allowed when the object is open.");

@@ -32,7 +32,8 @@ public:
     explicit Recordset(std::unique_ptr<Cursor> cursor) { attach(std::move(cursor)); }
 
     // cursorType and lockType are accepted for fidelity; every cursor here is forward-reading with an exact count.
-    void Open(const std::string& source, Connection& connection, int cursorType = -1, int lockType = -1);
+    void Open(const std::string& source, Connection& connection, CursorType cursorType = CursorType::Unspecified,
+              LockType lockType = LockType::Unspecified);
     bool Eof() const; // ADO's EOF (the name is a C macro)
     void MoveNext();
     long long RecordCount() const;

@@ -1,6 +1,6 @@
 #include "fuzz/TableReaderFuzzEntry.h"
 
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/table/TableFiles.h"
 
 #include <fstream>
 #include <stdexcept>

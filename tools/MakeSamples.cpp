@@ -2,8 +2,8 @@
 // (with currency amounts and dates). Every value is made up here from a fixed seed, so each build writes the
 // same rows.
 #include "db/Value.h"
-#include "db/vfp/FieldDef.h"
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/table/FieldDef.h"
+#include "db/vfp/table/TableFiles.h"
 
 #include <cstdint>
 #include <exception>

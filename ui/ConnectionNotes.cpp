@@ -1,6 +1,6 @@
 #include "ui/ConnectionNotes.h"
 
-#include "app/BuildConstants.h"
+#include "frame/BuildConstants.h"
 
 namespace ui {
 
@@ -10,7 +10,7 @@ std::string aseHelpNote()
         "This is how I was able to make a Sybase ASE connection: ",
         "I purchased",
         "Sybase Adaptive Server Enterprise \u2013 Developer's Edition",
-        std::string("via ") + app::build::AseVendorDomain,
+        std::string("via ") + frame::build::AseVendorDomain,
         "and downloaded the Sybase 15.01 Client",
         "specifically",
         "ase1501clientwin32.zip",
@@ -31,7 +31,7 @@ std::string foxProNote()
 
 std::string tablesHelpNote()
 {
-    return std::string("Questions? Please contact Team Haddlemere at ") + app::build::MakerContactPage;
+    return std::string("Questions? Please contact Team Haddlemere at ") + frame::build::MakerContactPage;
 }
 
 } // namespace ui

@@ -1,20 +1,20 @@
 #include "ui/Form1.h"
 
-#include "app/BuildConstants.h"
-#include "app/Dialogs.h"
-#include "app/ErrorTrap.h"
-#include "app/Locations.h"
-#include "app/SettingsStore.h"
-#include "app/WindowHelpers.h"
-#include "db/Foxpro.h"
-#include "db/SybaseAse.h"
-#include "transfer/TablesWindowSeam.h"
+#include "commands/AseConnection.h"
+#include "commands/FoxProConnection.h"
+#include "commands/TablesWindowSeam.h"
+#include "frame/BuildConstants.h"
+#include "frame/Dialogs.h"
+#include "frame/ErrorTrap.h"
+#include "frame/Locations.h"
+#include "frame/SettingsStore.h"
 #include "ui/ConnectionNotes.h"
 #include "ui/Controls.h"
 #include "ui/Form2.h"
 #include "ui/Layout.h"
 #include "ui/MousePointer.h"
 #include "ui/TextField.h"
+#include "ui/WindowHelpers.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -44,7 +44,7 @@ public:
 
 QString readSetting(const char* key, const QString& fallback = {})
 {
-    return app::GetSetting(app::build::SettingsApp, app::build::SettingsSection, key, fallback);
+    return frame::GetSetting(frame::build::SettingsApp, frame::build::SettingsSection, key, fallback);
 }
 
 } // namespace
@@ -151,17 +151,17 @@ void Form1::bindSetting(TextField* field, const char* key)
 void Form1::storeSetting(const char* key, const QString& value)
 {
     try {
-        app::SaveSetting(app::build::SettingsApp, app::build::SettingsSection, key, value);
+        frame::SaveSetting(frame::build::SettingsApp, frame::build::SettingsSection, key, value);
     } catch (const std::exception& e) {
         // The change handlers have no trap; rather than lose settings unnoticed, say so once per run.
         if (!m_storeFailureShown) {
             m_storeFailureShown = true;
-            app::MsgBox(e.what());
+            frame::MsgBox(e.what());
         }
     }
 }
 
-const db::ConnectionFields& Form1::fields()
+const frame::ConnectionFields& Form1::fields()
 {
     auto text = [this](int i) { return m_text[i]->text().toStdString(); };
     m_fields = {text(1), text(2), text(3), text(4), text(5), text(6), text(7), m_option1->isChecked()};
@@ -180,7 +180,7 @@ bool Form1::busy() const
     return m_form2 && m_form2->seam().busy.active();
 }
 
-void Form1::setPointer(int value)
+void Form1::setPointer(PointerState value)
 {
     m_pointer->set(value);
 }
@@ -194,14 +194,14 @@ void Form1::start()
 
 void Form1::Form_Load()
 {
-    app::ErrorTrap trap(app::loc::Form1_Form_Load);
-    trap.step(100, [&] { app::ApplySkin(*this); });
-    trap.step(104, [&] { setWindowTitle(QString::fromUtf8(app::build::ProductTitle)); });
+    frame::ErrorTrap trap(frame::loc::Form1_Form_Load);
+    trap.step(100, [&] { ui::ApplySkin(*this); });
+    trap.step(104, [&] { setWindowTitle(QString::fromUtf8(frame::build::ProductTitle)); });
     trap.step(104, [&] { setWindowIcon(QApplication::windowIcon()); });
-    trap.step(104, [] { app::SetApplicationTitle(); });
+    trap.step(104, [] { ui::SetApplicationTitle(); });
     trap.step(106, [&] { m_visitWebSite(); });
-    const QString handCursor = app::besideProgram("\\HAND-M.CUR");
-    if (trap.test(124, [&] { return app::FileExists(handCursor); }))
+    const QString handCursor = ui::besideProgram("\\HAND-M.CUR");
+    if (trap.test(124, [&] { return ui::FileExists(handCursor); }))
         trap.step(126, [&] { m_pointer->setCustomIcon(readCursorFile(handCursor)); });
     trap.step(128, [&] { m_text[1]->setText(readSetting("ASEServer")); });
     trap.step(130, [&] { m_text[2]->setText(readSetting("ASEPort", "5000")); });
@@ -215,10 +215,10 @@ void Form1::Form_Load()
     else
         trap.step(148, [&] { m_option2->setChecked(true); });
     bool connects = true; // a check that fails outright goes on with the next line
-    trap.step(152, [&] { connects = db::CanConnectFoxPro(fields()); });
+    trap.step(152, [&] { connects = commands::canConnectFoxPro(fields()); });
     if (!connects)
         return;
-    trap.step(154, [&] { connects = db::CanConnectAse(fields()); });
+    trap.step(154, [&] { connects = commands::canConnectAse(fields()); });
     if (!connects)
         return;
     trap.step(156, [&] { showTablesWindow(false); });
@@ -235,40 +235,40 @@ void Form1::showTablesWindow(bool reload)
 
 void Form1::PushButton4_Click()
 {
-    app::ErrorTrap trap(app::loc::Form1_PushButton4_Click);
-    trap.step(100, [&] { setPointer(PointerHourglass); });
+    frame::ErrorTrap trap(frame::loc::Form1_PushButton4_Click);
+    trap.step(100, [&] { setPointer(PointerState::Hourglass); });
     bool connects = true;
-    trap.step(102, [&] { connects = db::CanConnectFoxPro(fields()); });
+    trap.step(102, [&] { connects = commands::canConnectFoxPro(fields()); });
     if (connects)
-        trap.step(104, [&] { connects = db::CanConnectAse(fields()); });
+        trap.step(104, [&] { connects = commands::canConnectAse(fields()); });
     if (connects) {
         trap.step(106, [&] { tablesWindow().Form_Load(); });
         trap.step(108, [&] { showTablesWindow(false); });
         trap.step(110, [&] { hide(); });
     }
-    trap.step(112, [&] { setPointer(PointerDefault); });
+    trap.step(112, [&] { setPointer(PointerState::Default); });
 }
 
 void Form1::PushButton2_Click()
 {
-    db::AseTestConnection(fields(), [this](int value) { setPointer(value); });
+    commands::testAseConnection(fields(), [this](frame::PointerState value) { setPointer(value); });
 }
 
 void Form1::PushButton6_Click()
 {
-    db::FoxProTestConnection(fields(), [this](int value) { setPointer(value); });
+    commands::testFoxProConnection(fields(), [this](frame::PointerState value) { setPointer(value); });
 }
 
 void Form1::PushButton5_Click()
 {
-    app::ErrorTrap trap(app::loc::Form1_PushButton5_Click);
-    app::FileOpenRequest request;
+    frame::ErrorTrap trap(frame::loc::Form1_PushButton5_Click);
+    frame::FileOpenRequest request;
     trap.step(100, [&] { request.fileName.clear(); });
     trap.step(102, [&] { request.flags = 0x280001; });
     trap.step(104, [&] { request.title = "Select Foxpro Database"; });
     trap.step(106, [&] { request.filter = "Microsoft Database (*.dbc)|*.dbc|"; });
     std::string chosen;
-    trap.step(108, [&] { chosen = app::dialogs().fileOpen(this, request); });
+    trap.step(108, [&] { chosen = frame::dialogs().fileOpen(this, request); });
     bool cancelled = false;
     trap.step(110, [&] { cancelled = chosen.empty(); });
     if (cancelled)
@@ -278,9 +278,9 @@ void Form1::PushButton5_Click()
 
 void Form1::PushButton1_Click()
 {
-    app::ErrorTrap trap(app::loc::Form1_PushButton1_Click);
+    frame::ErrorTrap trap(frame::loc::Form1_PushButton1_Click);
     std::string folder;
-    trap.step(100, [&] { folder = app::dialogs().browseForFolder(this, "Please select folder:", ""); });
+    trap.step(100, [&] { folder = frame::dialogs().browseForFolder(this, "Please select folder:", ""); });
     bool cancelled = false;
     trap.step(102, [&] { cancelled = folder.empty(); });
     if (cancelled)
@@ -290,23 +290,23 @@ void Form1::PushButton1_Click()
 
 void Form1::PushButton8_Click()
 {
-    app::ErrorTrap trap(app::loc::Form1_PushButton8_Click);
+    frame::ErrorTrap trap(frame::loc::Form1_PushButton8_Click);
     trap.step(100, [&] { m_option2->setChecked(true); });
-    trap.step(102, [&] { m_text[7]->setText(app::besideProgram("\\Samples")); });
+    trap.step(102, [&] { m_text[7]->setText(ui::besideProgram("\\Samples")); });
 }
 
 void Form1::PushButton3_Click()
 {
-    app::ErrorTrap trap(app::loc::Form1_PushButton3_Click);
+    frame::ErrorTrap trap(frame::loc::Form1_PushButton3_Click);
     std::string note;
     trap.step(100, [&] { note = aseHelpNote(); });
-    trap.step(124, [&] { app::MsgBox(note, app::OkOnly); });
+    trap.step(124, [&] { frame::MsgBox(note, frame::OkOnly); });
 }
 
 void Form1::PushButton7_Click()
 {
-    app::ErrorTrap trap(app::loc::Form1_PushButton7_Click);
-    trap.step(100, [] { app::MsgBox(foxProNote(), app::OkOnly); });
+    frame::ErrorTrap trap(frame::loc::Form1_PushButton7_Click);
+    trap.step(100, [] { frame::MsgBox(foxProNote(), frame::OkOnly); });
 }
 
 void Form1::showEvent(QShowEvent* event)

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/WindowHelpers.h"
-#include "db/ConnectionFields.h"
+#include "frame/ConnectionFields.h"
+#include "frame/WindowControls.h"
+#include "ui/WindowHelpers.h"
 
 #include <QWidget>
 #include <functional>
@@ -32,7 +33,7 @@ public:
     void Form_Load();
 
     // The fields as they stand now.
-    const db::ConnectionFields& fields();
+    const frame::ConnectionFields& fields();
 
     // The tables window, created on first use; it lives as long as this window.
     Form2& tablesWindow();
@@ -61,7 +62,7 @@ private:
     void bindSetting(TextField* field, const char* key);
     void storeSetting(const char* key, const QString& value);
     bool busy() const;
-    void setPointer(int value);
+    void setPointer(frame::PointerState value);
     void showTablesWindow(bool reload);
 
     QGroupBox* m_frame1 = nullptr;
@@ -72,8 +73,8 @@ private:
     QPushButton* m_button[9] = {}; // PushButton1 … PushButton8 at their numbers
     MousePointer* m_pointer = nullptr;
     std::unique_ptr<Form2> m_form2;
-    db::ConnectionFields m_fields;
-    std::function<void()> m_visitWebSite = [] { app::VisitWebSiteAtRandom(); };
+    frame::ConnectionFields m_fields;
+    std::function<void()> m_visitWebSite = [] { ui::VisitWebSiteAtRandom(); };
     bool m_centred = false;
     bool m_storeFailureShown = false;
 };

@@ -1,18 +1,19 @@
 #include "ui/Form2.h"
 
-#include "app/BuildConstants.h"
-#include "app/Dialogs.h"
-#include "app/ErrorTrap.h"
-#include "app/Locations.h"
-#include "app/WindowHelpers.h"
-#include "db/Foxpro.h"
-#include "db/SybaseAse.h"
-#include "transfer/Commands.h"
+#include "commands/AseConnection.h"
+#include "commands/Commands.h"
+#include "commands/FoxProConnection.h"
+#include "frame/BuildConstants.h"
+#include "frame/Dialogs.h"
+#include "frame/ErrorTrap.h"
+#include "frame/Locations.h"
 #include "ui/ConnectionNotes.h"
 #include "ui/Controls.h"
 #include "ui/Form1.h"
 #include "ui/Layout.h"
 #include "ui/MousePointer.h"
+#include "ui/WindowAdapters.h"
+#include "ui/WindowHelpers.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -24,17 +25,6 @@
 namespace ui {
 
 namespace {
-
-// A list box as the catalogue's target.
-class ListSink : public db::TableListSink {
-public:
-    explicit ListSink(QListWidget& list) : m_list(list) {}
-    void clear() override { m_list.clear(); }
-    void add(const std::string& name) override { m_list.addItem(QString::fromStdString(name)); }
-
-private:
-    QListWidget& m_list;
-};
 
 // The window's outer height is set to the bottom of "< Back" plus 580 twips, of which a fixed-single window's
 // caption and borders take about 460.
@@ -64,12 +54,15 @@ Form2::Form2(Form1& connectionWindow) : m_form1(connectionWindow)
     chainTabOrder({m_list1, m_button[10], m_button[11], m_button[3], m_button[1], m_button[6], m_list2, m_button[8],
                    m_button[9], m_button[4], m_button[5], m_button[7], m_button[2], m_button[12]});
 
-    m_progress = std::make_unique<transfer::ProgressBarControl>(*m_progressBar);
-    m_seam.list1 = m_list1;
-    m_seam.list2 = m_list2;
+    m_progress = std::make_unique<ProgressBarControl>(*m_progressBar);
+    m_foxProList = std::make_unique<ListWidgetControl>(*m_list1);
+    m_aseList = std::make_unique<ListWidgetControl>(*m_list2);
+    m_seam.foxProList = m_foxProList.get();
+    m_seam.aseList = m_aseList.get();
+    m_seam.yield = processEvents;
     m_seam.progress = m_progress.get();
-    m_seam.setPointer = [this](int value) { m_pointer->set(value); };
-    m_seam.fields = [this]() -> const db::ConnectionFields& { return m_form1.fields(); };
+    m_seam.setPointer = [this](frame::PointerState value) { m_pointer->set(value); };
+    m_seam.fields = [this]() -> const frame::ConnectionFields& { return m_form1.fields(); };
     connectCommands();
 }
 
@@ -131,59 +124,57 @@ void Form2::connectCommands()
 void Form2::Form_Load()
 {
     // The listings yield to the event loop; the window's commands wait until the lists are read.
-    transfer::Busy::Scope busy(m_seam.busy);
+    commands::Busy::Scope busy(m_seam.busy);
     m_loaded = true;
-    app::ErrorTrap trap(app::loc::Form2_Form_Load);
-    trap.step(100, [&] { app::ResetBackColors(*this); });
+    frame::ErrorTrap trap(frame::loc::Form2_Form_Load);
+    trap.step(100, [&] { ui::ResetBackColors(*this); });
     trap.step(102, [&] { setWindowIcon(QApplication::windowIcon()); });
-    const QString handCursor = app::besideProgram("\\HAND-M.CUR");
-    if (trap.test(106, [&] { return app::FileExists(handCursor); }))
+    const QString handCursor = ui::besideProgram("\\HAND-M.CUR");
+    if (trap.test(106, [&] { return ui::FileExists(handCursor); }))
         trap.step(108, [&] { m_pointer->setCustomIcon(readCursorFile(handCursor)); });
-    trap.step(112, [&] { setWindowTitle(QString::fromUtf8(app::build::ProductTitle)); });
+    trap.step(112, [&] { setWindowTitle(QString::fromUtf8(frame::build::ProductTitle)); });
     trap.step(114, [&] { m_list1->clear(); });
     trap.step(116, [&] { m_list2->clear(); });
     std::string connection;
-    trap.step(118, [&] { connection = db::FoxProConnectionString(m_form1.fields()); });
-    ListSink foxPro(*m_list1);
-    ListSink ase(*m_list2);
-    trap.step(120, [&] { db::ListFoxProTables(foxPro, connection, m_seam.yield); });
-    trap.step(122, [&] { db::ListAseTables(ase, m_form1.fields(), m_seam.yield); });
+    trap.step(118, [&] { connection = commands::foxProConnectionString(m_form1.fields()); });
+    trap.step(120, [&] { commands::listFoxProTables(*m_foxProList, connection, m_seam.yield); });
+    trap.step(122, [&] { commands::listAseTables(*m_aseList, m_form1.fields(), m_seam.yield); });
     trap.step(126, [&] { setFixedHeight(m_button[2]->geometry().bottom() + 1 + twips(BottomMarginTwips)); });
 }
 
 void Form2::PushButton3_Click()
 {
-    transfer::PushButton3_Click(m_seam);
+    commands::sendToAse(m_seam);
 }
 
 void Form2::PushButton4_Click()
 {
-    transfer::PushButton4_Click(m_seam);
+    commands::sendToFoxPro(m_seam);
 }
 
 void Form2::PushButton1_Click()
 {
-    transfer::PushButton1_Click(m_seam);
+    commands::deleteFoxProTables(m_seam);
 }
 
 void Form2::PushButton5_Click()
 {
-    transfer::PushButton5_Click(m_seam);
+    commands::deleteAseTables(m_seam);
 }
 
 void Form2::PushButton6_Click()
 {
-    transfer::PushButton6_Click(m_seam);
+    commands::renameFoxProEntry(m_seam);
 }
 
 void Form2::PushButton7_Click()
 {
-    transfer::PushButton7_Click(m_seam);
+    commands::renameAseEntry(m_seam);
 }
 
 void Form2::selectAll(QListWidget& list, const char* location, bool selected)
 {
-    app::ErrorTrap trap(location);
+    frame::ErrorTrap trap(location);
     int count = 0;
     trap.step(100, [&] { count = list.count(); });
     for (int i = 0; i < count; ++i)
@@ -192,35 +183,35 @@ void Form2::selectAll(QListWidget& list, const char* location, bool selected)
 
 void Form2::PushButton10_Click()
 {
-    selectAll(*m_list1, app::loc::Form2_PushButton10_Click, true);
+    selectAll(*m_list1, frame::loc::Form2_PushButton10_Click, true);
 }
 
 void Form2::PushButton11_Click()
 {
-    selectAll(*m_list1, app::loc::Form2_PushButton11_Click, false);
+    selectAll(*m_list1, frame::loc::Form2_PushButton11_Click, false);
 }
 
 void Form2::PushButton8_Click()
 {
-    selectAll(*m_list2, app::loc::Form2_PushButton8_Click, true);
+    selectAll(*m_list2, frame::loc::Form2_PushButton8_Click, true);
 }
 
 void Form2::PushButton9_Click()
 {
-    selectAll(*m_list2, app::loc::Form2_PushButton9_Click, false);
+    selectAll(*m_list2, frame::loc::Form2_PushButton9_Click, false);
 }
 
 void Form2::PushButton2_Click()
 {
-    app::ErrorTrap trap(app::loc::Form2_PushButton2_Click);
+    frame::ErrorTrap trap(frame::loc::Form2_PushButton2_Click);
     trap.step(100, [&] { m_form1.show(); });
     trap.step(102, [&] { hide(); });
 }
 
 void Form2::PushButton12_Click()
 {
-    app::ErrorTrap trap(app::loc::Form2_PushButton12_Click);
-    trap.step(100, [] { app::MsgBox(tablesHelpNote(), app::OkOnly); });
+    frame::ErrorTrap trap(frame::loc::Form2_PushButton12_Click);
+    trap.step(100, [] { frame::MsgBox(tablesHelpNote(), frame::OkOnly); });
 }
 
 void Form2::showEvent(QShowEvent* event)
@@ -240,8 +231,8 @@ void Form2::closeEvent(QCloseEvent* event)
 
 void endProgram(Form2* tablesWindow)
 {
-    static const transfer::Busy idle;
-    transfer::endProgram(tablesWindow ? tablesWindow->seam().busy : idle);
+    static const commands::Busy idle;
+    ui::endProgram(tablesWindow ? tablesWindow->seam().busy : idle);
 }
 
 } // namespace ui

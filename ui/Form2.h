@@ -1,6 +1,7 @@
 #pragma once
 
-#include "transfer/TablesWindowSeam.h"
+#include "commands/TablesWindowSeam.h"
+#include "ui/WindowAdapters.h"
 
 #include <QWidget>
 #include <memory>
@@ -27,7 +28,7 @@ public:
     void Form_Load();
     bool loaded() const { return m_loaded; }
 
-    transfer::TablesWindowSeam& seam() { return m_seam; }
+    commands::TablesWindowSeam& seam() { return m_seam; }
     MousePointer& pointer() { return *m_pointer; }
     QListWidget& list1() { return *m_list1; }
     QListWidget& list2() { return *m_list2; }
@@ -64,8 +65,10 @@ private:
     QProgressBar* m_progressBar = nullptr;
     QPushButton* m_button[13] = {}; // PushButton1 … PushButton12 at their numbers
     MousePointer* m_pointer = nullptr;
-    std::unique_ptr<transfer::ProgressBarControl> m_progress;
-    transfer::TablesWindowSeam m_seam;
+    std::unique_ptr<ProgressBarControl> m_progress;
+    std::unique_ptr<ListWidgetControl> m_foxProList;
+    std::unique_ptr<ListWidgetControl> m_aseList;
+    commands::TablesWindowSeam m_seam;
     bool m_loaded = false;
     bool m_centred = false;
 };

@@ -49,7 +49,7 @@ MousePointer::MousePointer(QWidget& window) : QObject(&window), m_window(window)
     watchBackground(window);
 }
 
-void MousePointer::set(int value)
+void MousePointer::set(PointerState value)
 {
     m_value = value;
     apply();
@@ -64,9 +64,9 @@ void MousePointer::setCustomIcon(std::optional<QCursor> icon)
 QCursor MousePointer::cursor() const
 {
     switch (m_value) {
-    case PointerHourglass:
+    case PointerState::Hourglass:
         return QCursor(Qt::WaitCursor);
-    case PointerCustom:
+    case PointerState::Custom:
         return m_custom ? *m_custom : QCursor(Qt::ArrowCursor);
     default:
         return QCursor(Qt::ArrowCursor);
@@ -78,7 +78,7 @@ void MousePointer::apply()
     m_window.setCursor(cursor());
     // Text boxes keep their text cursor, except that the hourglass shows over them too.
     for (QLineEdit* box : m_window.findChildren<QLineEdit*>())
-        box->setCursor(m_value == PointerHourglass ? QCursor(Qt::WaitCursor) : QCursor(Qt::IBeamCursor));
+        box->setCursor(m_value == PointerState::Hourglass ? QCursor(Qt::WaitCursor) : QCursor(Qt::IBeamCursor));
 }
 
 void MousePointer::watchButton(QWidget& button)
@@ -104,9 +104,9 @@ bool MousePointer::overChild(QObject* watched, QEvent* event)
     return area->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()) != nullptr;
 }
 
-void MousePointer::hover(int value)
+void MousePointer::hover(PointerState value)
 {
-    if (m_value != PointerHourglass && m_value != value)
+    if (m_value != PointerState::Hourglass && m_value != value)
         set(value);
 }
 
@@ -114,9 +114,9 @@ bool MousePointer::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         if (m_buttons.contains(watched))
-            hover(PointerCustom);
+            hover(PointerState::Custom);
         else if (m_backgrounds.contains(watched) && !overChild(watched, event))
-            hover(PointerDefault);
+            hover(PointerState::Default);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "frame/WindowControls.h"
+
 #include <QCursor>
 #include <QObject>
 #include <QSet>
@@ -9,8 +11,7 @@ class QWidget;
 
 namespace ui {
 
-// The window's mouse pointer values, as the commands set them.
-enum Pointer : int { PointerDefault = 0, PointerHourglass = 11, PointerCustom = 99 };
+using frame::PointerState;
 
 // A Windows cursor file (.cur) as a Qt cursor with its hot spot; nothing when the file is missing or unreadable.
 std::optional<QCursor> loadCursorFile(const QString& path);
@@ -24,8 +25,8 @@ class MousePointer : public QObject {
 public:
     explicit MousePointer(QWidget& window);
 
-    int value() const { return m_value; }
-    void set(int value);
+    PointerState value() const { return m_value; }
+    void set(PointerState value);
     // The custom pointer's picture; without one the custom pointer looks like the default one.
     void setCustomIcon(std::optional<QCursor> icon);
     bool hasCustomIcon() const { return m_custom.has_value(); }
@@ -40,11 +41,11 @@ protected:
 
 private:
     static bool overChild(QObject* watched, QEvent* event);
-    void hover(int value);
+    void hover(PointerState value);
     void apply();
 
     QWidget& m_window;
-    int m_value = PointerDefault;
+    PointerState m_value = PointerState::Default;
     std::optional<QCursor> m_custom;
     QSet<QObject*> m_buttons;
     QSet<QObject*> m_backgrounds;

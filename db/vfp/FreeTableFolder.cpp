@@ -1,9 +1,9 @@
 #include "db/vfp/FreeTableFolder.h"
 
 #include "db/ConnectionString.h"
-#include "db/vfp/FieldNames.h"
-#include "db/vfp/TableFiles.h"
-#include "db/vfp/TableNames.h"
+#include "db/vfp/table/FieldNames.h"
+#include "db/vfp/table/TableFiles.h"
+#include "db/vfp/table/TableNames.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/Provider.h"
-#include "db/vfp/FieldDef.h"
+#include "db/vfp/table/FieldDef.h"
 
 #include <filesystem>
 #include <memory>

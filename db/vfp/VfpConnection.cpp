@@ -1,9 +1,9 @@
 #include "db/vfp/VfpConnection.h"
 
 #include "db/ConnectionString.h"
-#include "db/vfp/InsertValues.h"
-#include "db/vfp/SqlParser.h"
-#include "db/vfp/TableNames.h"
+#include "db/vfp/sql/InsertValues.h"
+#include "db/vfp/sql/SqlParser.h"
+#include "db/vfp/table/TableNames.h"
 
 #include <stdexcept>
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "db/Provider.h"
-#include "db/vfp/TableFiles.h"
 #include "db/vfp/TableSource.h"
+#include "db/vfp/table/TableFiles.h"
 
 #include <filesystem>
 #include <map>

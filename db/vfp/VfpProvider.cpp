@@ -2,10 +2,10 @@
 
 #include "db/ConnectionString.h"
 #include "db/Provider.h"
-#include "db/vfp/DatabaseContainer.h"
 #include "db/vfp/FreeTableFolder.h"
-#include "db/vfp/TableFiles.h"
 #include "db/vfp/VfpConnection.h"
+#include "db/vfp/dbc/DatabaseContainer.h"
+#include "db/vfp/table/TableFiles.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,7 +1,7 @@
-#include "db/vfp/CdxHeader.h"
-#include "db/vfp/CdxNode.h"
-#include "db/vfp/CdxReader.h"
-#include "db/vfp/CdxWriter.h"
+#include "db/vfp/dbc/CdxHeader.h"
+#include "db/vfp/dbc/CdxNode.h"
+#include "db/vfp/dbc/CdxReader.h"
+#include "db/vfp/dbc/CdxWriter.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>

@@ -2,9 +2,9 @@
 #include "DbcTestSupport.h"
 #include "db/Connection.h"
 #include "db/Recordset.h"
-#include "db/vfp/CdxReader.h"
-#include "db/vfp/DbcFile.h"
 #include "db/vfp/VfpProvider.h"
+#include "db/vfp/dbc/CdxReader.h"
+#include "db/vfp/dbc/DbcFile.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace {
 
 std::vector<std::string> listedTables(db::Connection& connection)
 {
-    db::Recordset rs = connection.OpenSchema(db::ado::SchemaTables);
+    db::Recordset rs = connection.OpenSchema(db::Schema::Tables);
     std::vector<std::string> out;
     while (!rs.Eof()) {
         if (rs.fields("TABLE_TYPE").value().toText() == "TABLE")
@@ -31,7 +31,7 @@ TEST(DbcProvider, ListsReadsCreatesInsertsAndDropsThroughAConnection)
     dbctest::copyFixtureFiles(testsupport::vfpFixtures() / "go-dbase/database", dir.path());
     db::vfp::registerVfpProvider();
     db::Connection connection;
-    connection.CursorLocation = db::ado::UseServer;
+    connection.CursorLocation = db::CursorLocation::Server;
     connection.Open("Provider=vfpoledb.1;Data Source=" + (dir.path() / "expenses.dbc").string() +
                     ";Collating Sequence=machine;");
     EXPECT_EQ(listedTables(connection),

@@ -1,11 +1,11 @@
 // Reading the Visual FoxPro containers of the fixtures: tables, files, long names, first rows, and the index
 // rebuilt from each container's records against Visual FoxPro's own.
 #include "DbcTestSupport.h"
-#include "db/vfp/CdxReader.h"
-#include "db/vfp/DbcContainer.h"
-#include "db/vfp/DbcFile.h"
-#include "db/vfp/DbcIndex.h"
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/dbc/CdxReader.h"
+#include "db/vfp/dbc/DbcContainer.h"
+#include "db/vfp/dbc/DbcFile.h"
+#include "db/vfp/dbc/DbcIndex.h"
+#include "db/vfp/table/TableFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Creating and dropping tables in a container: the records Visual FoxPro writes, the index kept exact, and
 // changes cut short at every write.
 #include "DbcTestSupport.h"
-#include "db/vfp/CdxReader.h"
-#include "db/vfp/DbcContainer.h"
-#include "db/vfp/DbcFile.h"
-#include "db/vfp/DbcIndex.h"
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/dbc/CdxReader.h"
+#include "db/vfp/dbc/DbcContainer.h"
+#include "db/vfp/dbc/DbcFile.h"
+#include "db/vfp/dbc/DbcIndex.h"
+#include "db/vfp/table/TableFiles.h"
 
 #include <gtest/gtest.h>
 

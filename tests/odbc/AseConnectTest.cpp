@@ -1,8 +1,8 @@
 // Opening ASE connections through FreeTDS: refused ports fail fast, silent servers fail at the deadline, and the
 // Test Connection command tells the user which it was, under the hourglass.
 #include "OdbcTestSupport.h"
+#include "commands/AseConnection.h"
 #include "db/Connection.h"
-#include "db/SybaseAse.h"
 #include "db/odbc/DriverString.h"
 #include "support/ScriptedDialogs.h"
 
@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 using namespace db;
+using namespace commands;
+using namespace frame;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -25,7 +27,7 @@ public:
     }
     SetPointerFn pointer()
     {
-        return [this](int p) { events.push_back("pointer:" + std::to_string(p)); };
+        return [this](PointerState p) { events.push_back("pointer:" + std::to_string(static_cast<int>(p))); };
     }
     std::vector<std::string> events;
 };
@@ -52,7 +54,7 @@ TEST_F(AseConnectTest, RefusedPortFailsFastWithTheDriversMessage)
     auto fields = odbctest::loopbackFields(odbctest::refusedPort());
     auto start = Clock::now();
     try {
-        Connection().Open(AseConnectionString(fields));
+        Connection().Open(aseConnectionString(fields));
         FAIL() << "connected to a port where nothing listens";
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string(e.what()).find("Unable to connect"), std::string::npos) << e.what();
@@ -60,11 +62,11 @@ TEST_F(AseConnectTest, RefusedPortFailsFastWithTheDriversMessage)
     EXPECT_LT(secondsSince(start), 5.0);
 
     EventLog log;
-    EXPECT_FALSE(CanConnectAse(fields));
+    EXPECT_FALSE(canConnectAse(fields));
     EXPECT_TRUE(log.events.empty()); // the check answers silently
-    AseTestConnection(fields, log.pointer());
+    testAseConnection(fields, log.pointer());
     EXPECT_EQ(log.events, (std::vector<std::string>{"pointer:11", "message:Could not connect.", "pointer:0"}));
-    EXPECT_EQ(log.shown().at(0).style, app::OkOnly);
+    EXPECT_EQ(log.shown().at(0).style, frame::OkOnly);
     EXPECT_EQ(log.shown().at(0).title, ""); // the application title
 }
 
@@ -75,14 +77,14 @@ TEST_F(AseConnectTest, SilentServerFailsAtTheDeadlineInsteadOfHanging)
     auto fields = odbctest::loopbackFields(listener.port());
 
     auto start = Clock::now();
-    EXPECT_FALSE(CanConnectAse(fields));
+    EXPECT_FALSE(canConnectAse(fields));
     double took = secondsSince(start);
     EXPECT_GE(took, 1.5);
     EXPECT_LT(took, 4.0);
 
     EventLog log;
     start = Clock::now();
-    AseTestConnection(fields, log.pointer());
+    testAseConnection(fields, log.pointer());
     EXPECT_LT(secondsSince(start), 4.0);
     EXPECT_EQ(log.events, (std::vector<std::string>{"pointer:11", "message:Could not connect.", "pointer:0"}));
 }
@@ -94,7 +96,7 @@ TEST_F(AseConnectTest, DeadlineFromTheConnectionStringNamesTheServer)
     auto fields = odbctest::loopbackFields(listener.port(), "pubs2;Connect Deadline=1");
     auto start = Clock::now();
     try {
-        Connection().Open(AseConnectionString(fields));
+        Connection().Open(aseConnectionString(fields));
         FAIL() << "a silent server counted as connected";
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string(e.what()).find("127.0.0.1:" + std::to_string(listener.port())), std::string::npos)
@@ -108,9 +110,9 @@ TEST_F(AseConnectTest, TestConnectionThroughTheStandInSucceeds)
 {
     testsupport::TempDir dir;
     EventLog log;
-    AseTestConnection(odbctest::standInFields((dir.path() / "ok.db").string()), log.pointer());
+    testAseConnection(odbctest::standInFields((dir.path() / "ok.db").string()), log.pointer());
     EXPECT_EQ(log.events, (std::vector<std::string>{"pointer:11", "message:Connection successful.", "pointer:0"}));
-    EXPECT_TRUE(CanConnectAse(odbctest::standInFields((dir.path() / "ok.db").string())));
-    EXPECT_FALSE(CanConnectAse(odbctest::standInFields((dir.path() / "no" / "ok.db").string())));
+    EXPECT_TRUE(canConnectAse(odbctest::standInFields((dir.path() / "ok.db").string())));
+    EXPECT_FALSE(canConnectAse(odbctest::standInFields((dir.path() / "no" / "ok.db").string())));
     EXPECT_EQ(log.events.size(), 3u);
 }

@@ -2,7 +2,7 @@
 // SQLite driver receives for it.
 #include "db/odbc/DriverString.h"
 
-#include "db/SybaseAse.h"
+#include "commands/AseConnection.h"
 #include "db/odbc/DriverLookup.h"
 #include "db/odbc/OdbcSession.h"
 #include "db/odbc/OdbcTypes.h"
@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 using namespace db;
+using namespace commands;
+using namespace frame;
 using namespace db::odbc;
 
 namespace {
@@ -26,23 +28,23 @@ std::string driverTextFor(const std::string& connectionString)
 TEST(AseConnectionStringTest, BuildsTheExampleByteForByte)
 {
     ConnectionFields f;
-    f.text1 = "srv1";
-    f.text2 = "5000";
-    f.text3 = "sa";
-    f.text4 = "";
-    f.text5 = "pubs2";
-    EXPECT_EQ(AseConnectionString(f), "Provider=ASEOLEDB;Data Source=srv1:5000;User Id=sa;Password=;;Catalog=pubs2");
+    f.aseServer = "srv1";
+    f.asePort = "5000";
+    f.aseUser = "sa";
+    f.asePassword = "";
+    f.aseDatabase = "pubs2";
+    EXPECT_EQ(aseConnectionString(f), "Provider=ASEOLEDB;Data Source=srv1:5000;User Id=sa;Password=;;Catalog=pubs2");
 }
 
 TEST(AseConnectionStringTest, InsertsFieldsUnchanged)
 {
     ConnectionFields empty;
-    EXPECT_EQ(AseConnectionString(empty), "Provider=ASEOLEDB;Data Source=:;User Id=;Password=;;Catalog=");
+    EXPECT_EQ(aseConnectionString(empty), "Provider=ASEOLEDB;Data Source=:;User Id=;Password=;;Catalog=");
     ConnectionFields f;
-    f.text1 = " host ";
-    f.text4 = "p;w=x";
-    f.text5 = "db";
-    EXPECT_EQ(AseConnectionString(f), "Provider=ASEOLEDB;Data Source= host :;User Id=;Password=p;w=x;;Catalog=db");
+    f.aseServer = " host ";
+    f.asePassword = "p;w=x";
+    f.aseDatabase = "db";
+    EXPECT_EQ(aseConnectionString(f), "Provider=ASEOLEDB;Data Source= host :;User Id=;Password=p;w=x;;Catalog=db");
 }
 
 TEST(AseDriverStringTest, ExampleValuesReachFreeTdsAsDsnLessAttributes)

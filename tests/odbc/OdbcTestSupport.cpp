@@ -1,6 +1,6 @@
 #include "OdbcTestSupport.h"
 
-#include "db/SybaseAse.h"
+#include "commands/AseConnection.h"
 #include "db/odbc/OdbcProvider.h"
 
 #include <arpa/inet.h>
@@ -42,26 +42,26 @@ void registerProvider()
 
 std::string standInString(const std::string& file)
 {
-    return db::AseConnectionString(standInFields(file));
+    return commands::aseConnectionString(standInFields(file));
 }
 
-db::ConnectionFields standInFields(const std::string& file)
+frame::ConnectionFields standInFields(const std::string& file)
 {
-    db::ConnectionFields f;
-    f.text1 = "sqlite:" + file;
-    f.text2 = "5000";
-    f.text3 = "sa";
-    f.text5 = "pubs2";
+    frame::ConnectionFields f;
+    f.aseServer = "sqlite:" + file;
+    f.asePort = "5000";
+    f.aseUser = "sa";
+    f.aseDatabase = "pubs2";
     return f;
 }
 
-db::ConnectionFields loopbackFields(int port, const std::string& database)
+frame::ConnectionFields loopbackFields(int port, const std::string& database)
 {
-    db::ConnectionFields f;
-    f.text1 = "127.0.0.1";
-    f.text2 = std::to_string(port);
-    f.text3 = "sa";
-    f.text5 = database;
+    frame::ConnectionFields f;
+    f.aseServer = "127.0.0.1";
+    f.asePort = std::to_string(port);
+    f.aseUser = "sa";
+    f.aseDatabase = database;
     return f;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/ConnectionFields.h"
+#include "frame/ConnectionFields.h"
 #include "support/TestSupport.h"
 
 #include <string>
@@ -14,10 +14,10 @@ void registerProvider();
 std::string standInString(const std::string& file);
 
 // Connection fields that lead to the stand-in database file.
-db::ConnectionFields standInFields(const std::string& file);
+frame::ConnectionFields standInFields(const std::string& file);
 
 // Connection fields that lead to a server on the loopback address.
-db::ConnectionFields loopbackFields(int port, const std::string& database = "pubs2");
+frame::ConnectionFields loopbackFields(int port, const std::string& database = "pubs2");
 
 // A loopback port where nothing listens.
 int refusedPort();

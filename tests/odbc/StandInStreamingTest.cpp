@@ -38,7 +38,7 @@ TEST(StandInStreamingTest, HundredThousandRowsStreamWithFlatMemory)
 
     const long before = odbctest::residentKiB();
     Recordset rs;
-    rs.Open("SELECT * FROM [Big]", conn, 3, 3);
+    rs.Open("SELECT * FROM [Big]", conn, db::CursorType::Static, db::LockType::Optimistic);
     ASSERT_EQ(rs.RecordCount(), 100000);
     long long seen = 0;
     for (long long i = 0; i < rs.RecordCount(); ++i) {
@@ -109,7 +109,7 @@ TEST(StandInStreamingTest, DISABLED_Throughput)
     double insertSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     start = std::chrono::steady_clock::now();
     Recordset rs;
-    rs.Open("SELECT * FROM [T]", conn, 3, 3);
+    rs.Open("SELECT * FROM [T]", conn, db::CursorType::Static, db::LockType::Optimistic);
     size_t bytes = 0;
     for (long long i = 0; i < rs.RecordCount(); ++i) {
         for (int c = 0; c < rs.FieldCount(); ++c)

@@ -20,7 +20,7 @@ protected:
 
     std::vector<std::vector<Value>> readAll(const std::string& sql, Recordset& rs)
     {
-        rs.Open(sql, conn, 3, 3);
+        rs.Open(sql, conn, db::CursorType::Static, db::LockType::Optimistic);
         std::vector<std::vector<Value>> rows;
         while (!rs.Eof()) {
             std::vector<Value> row;
@@ -128,7 +128,7 @@ TEST_F(StandInTest, RecordCountIsExactBeforeTheFirstRow)
 {
     conn.Execute("CREATE TABLE [E]([a] TEXT)");
     Recordset rs;
-    rs.Open("SELECT * FROM [E]", conn, 3, 3);
+    rs.Open("SELECT * FROM [E]", conn, db::CursorType::Static, db::LockType::Optimistic);
     EXPECT_EQ(rs.RecordCount(), 0);
     EXPECT_TRUE(rs.Eof());
     rs.Close();

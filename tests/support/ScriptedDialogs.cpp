@@ -6,12 +6,12 @@ namespace testsupport {
 
 ScriptedDialogs::ScriptedDialogs()
 {
-    app::setDialogs(this);
+    frame::setDialogs(this);
 }
 
 ScriptedDialogs::~ScriptedDialogs()
 {
-    app::setDialogs(nullptr);
+    frame::setDialogs(nullptr);
     EXPECT_TRUE(m_buttons.empty()) << m_buttons.size() << " scripted button answers were never asked for";
     EXPECT_TRUE(m_texts.empty()) << m_texts.size() << " scripted text answers were never asked for";
 }
@@ -19,11 +19,11 @@ ScriptedDialogs::~ScriptedDialogs()
 int ScriptedDialogs::messageBox(const std::string& text, int style, const std::string& title)
 {
     m_shown.push_back({"message", text, style, title, {}});
-    if ((style & 0xF) == app::OkOnly)
-        return app::AnswerOk;
+    if ((style & 0xF) == frame::OkOnly)
+        return frame::AnswerOk;
     if (m_buttons.empty()) {
         ADD_FAILURE() << "unexpected question: " << text;
-        return app::AnswerNo;
+        return frame::AnswerNo;
     }
     int b = m_buttons.front();
     m_buttons.pop_front();
@@ -48,7 +48,7 @@ std::string ScriptedDialogs::inputBox(const std::string& prompt, const std::stri
     return nextText("input");
 }
 
-std::string ScriptedDialogs::fileOpen(QWidget*, const app::FileOpenRequest& request)
+std::string ScriptedDialogs::fileOpen(QWidget*, const frame::FileOpenRequest& request)
 {
     m_shown.push_back({"file", request.fileName, static_cast<int>(request.flags), request.title, request.filter});
     return nextText("file-open");

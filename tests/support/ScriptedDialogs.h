@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Dialogs.h"
+#include "frame/Dialogs.h"
 
 #include <deque>
 #include <string>
@@ -11,7 +11,7 @@ namespace testsupport {
 // Dialogs for tests: every dialog shown is recorded; answers come from a queue. An OK-only message box needs
 // no answer. A dialog that needs an answer when the queue is empty fails the test and is answered as cancelled
 // (No, empty text), so nothing ever blocks.
-class ScriptedDialogs : public app::Dialogs {
+class ScriptedDialogs : public frame::Dialogs {
 public:
     struct Shown {
         std::string kind; // "message", "input", "file", "folder"
@@ -29,7 +29,7 @@ public:
 
     int messageBox(const std::string& text, int style, const std::string& title) override;
     std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
-    std::string fileOpen(QWidget* owner, const app::FileOpenRequest& request) override;
+    std::string fileOpen(QWidget* owner, const frame::FileOpenRequest& request) override;
     std::string browseForFolder(QWidget* owner, const std::string& prompt, const std::string& initialFolder) override;
 
     const std::vector<Shown>& shown() const { return m_shown; }
@@ -42,7 +42,7 @@ private:
     std::deque<int> m_buttons;
     std::deque<std::string> m_texts;
     std::vector<Shown> m_shown;
-    app::Dialogs* m_previous = nullptr;
+    frame::Dialogs* m_previous = nullptr;
 };
 
 } // namespace testsupport

@@ -2,15 +2,16 @@
 // through our ODBC provider and the real FreeTDS driver against the test server.
 #include "TdsServer.h"
 #include "TransferFixture.h"
-#include "db/SybaseAse.h"
-#include "transfer/Commands.h"
+#include "commands/AseConnection.h"
+#include "commands/Commands.h"
+#include "frame/TableList.h"
 
 #include <algorithm>
 
 namespace transfertest {
 namespace {
 
-class ListSink : public db::TableListSink {
+class ListSink : public frame::TableList {
 public:
     void clear() override { names.clear(); }
     void add(const std::string& name) override { names.push_back(name); }
@@ -21,28 +22,28 @@ class AseServerTest : public TransferTest {
 protected:
     AseServerTest()
     {
-        m_fields.text1 = "127.0.0.1";
-        m_fields.text2 = std::to_string(m_server.port());
-        m_fields.text3 = "u";
-        m_fields.text4 = "p";
-        m_fields.text5 = "db";
+        m_fields.aseServer = "127.0.0.1";
+        m_fields.asePort = std::to_string(m_server.port());
+        m_fields.aseUser = "u";
+        m_fields.asePassword = "p";
+        m_fields.aseDatabase = "db";
     }
     tds::Server m_server{tds::ServerConfig{}};
 };
 
 TEST_F(AseServerTest, TestConnectionSucceedsOnlyWithTheRightLoginAndDatabase)
 {
-    EXPECT_EQ(db::AseConnectionString(m_fields),
-              "Provider=ASEOLEDB;Data Source=127.0.0.1:" + m_fields.text2 + ";User Id=u;Password=p;;Catalog=db");
-    EXPECT_TRUE(db::CanConnectAse(m_fields));
-    db::AseTestConnection(m_fields, [](int) {});
-    m_fields.text4 = "wrong";
-    EXPECT_FALSE(db::CanConnectAse(m_fields));
-    db::AseTestConnection(m_fields, [](int) {});
-    m_fields.text4 = "p";
-    m_fields.text5 = "nodb";
-    EXPECT_FALSE(db::CanConnectAse(m_fields));
-    db::AseTestConnection(m_fields, [](int) {});
+    EXPECT_EQ(commands::aseConnectionString(m_fields),
+              "Provider=ASEOLEDB;Data Source=127.0.0.1:" + m_fields.asePort + ";User Id=u;Password=p;;Catalog=db");
+    EXPECT_TRUE(commands::canConnectAse(m_fields));
+    commands::testAseConnection(m_fields, [](frame::PointerState) {});
+    m_fields.asePassword = "wrong";
+    EXPECT_FALSE(commands::canConnectAse(m_fields));
+    commands::testAseConnection(m_fields, [](frame::PointerState) {});
+    m_fields.asePassword = "p";
+    m_fields.aseDatabase = "nodb";
+    EXPECT_FALSE(commands::canConnectAse(m_fields));
+    commands::testAseConnection(m_fields, [](frame::PointerState) {});
     EXPECT_EQ(m_dialogs.messages(),
               (std::vector<std::string>{"Connection successful.", "Could not connect.", "Could not connect."}));
 }
@@ -54,7 +55,7 @@ TEST_F(AseServerTest, ListingKeepsTablesAndLeavesOutViewsSystemTablesAndSysNames
     ase("CREATE TABLE [Seq]([id] INTEGER PRIMARY KEY AUTOINCREMENT)"); // brings sqlite_sequence, a system table
     ase("CREATE VIEW [OrderView] AS SELECT * FROM [Orders]");
     ListSink list;
-    db::ListAseTables(list, m_fields, [] {});
+    commands::listAseTables(list, m_fields, [] {});
     std::sort(list.names.begin(), list.names.end());
     EXPECT_EQ(list.names, (std::vector<std::string>{"Orders", "SY_S", "Seq", "physics"}));
 }
@@ -65,7 +66,7 @@ TEST_F(AseServerTest, SendToAseCreatesTextColumnsAndAseKeepsEmptyTextAsOneBlank)
     fox("INSERT INTO \"people\" VALUES ('O''Brien', 'Dublin', 7)");
     fox("INSERT INTO \"people\" VALUES ('', NULL, NULL)");
     fill(m_list1, {"people"}, {"people"}, "people");
-    transfer::PushButton3_Click(m_window);
+    commands::sendToAse(m_window);
     EXPECT_TRUE(errorReports().empty()) << errorReports().front();
     const Rows rows = aseRows("people");
     ASSERT_EQ(rows.size(), 2u);
@@ -83,7 +84,7 @@ TEST_F(AseServerTest, SendToFoxProReadsAseWireTypes)
     ase("INSERT INTO [Mixed] VALUES('O''Brien', 12, 12.5, '2021-08-31 12:34:56', 'a long text', X'00FF41', 2.5)");
     ase("INSERT INTO [Mixed] VALUES(NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
     fill(m_list2, {"Mixed"}, {"Mixed"}, "Mixed");
-    transfer::PushButton4_Click(m_window);
+    commands::sendToFoxPro(m_window);
     EXPECT_TRUE(errorReports().empty()) << errorReports().front();
     const auto fields = foxFields("Mixed");
     ASSERT_EQ(fields.size(), 7u);
@@ -105,7 +106,7 @@ TEST_F(AseServerTest, DeletionDropsTheTablesOnTheServer)
     for (const char* n : {"a", "b"})
         ase(std::string("CREATE TABLE [") + n + "]([n] TEXT)");
     fill(m_list2, {"a", "b"}, {"b"}, "b");
-    transfer::PushButton5_Click(m_window);
+    commands::deleteAseTables(m_window);
     EXPECT_TRUE(errorReports().empty()) << errorReports().front();
     EXPECT_TRUE(aseHas("a"));
     EXPECT_FALSE(aseHas("b"));

@@ -1,9 +1,9 @@
 #include "UiFixture.h"
-#include "app/QtDialogs.h"
-#include "app/WindowHelpers.h"
 #include "ui/ConnectionNotes.h"
 #include "ui/Form2.h"
 #include "ui/MousePointer.h"
+#include "ui/QtDialogs.h"
+#include "ui/WindowHelpers.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -44,15 +44,15 @@ TEST_F(Start, StoredValuesFillTheFieldsAndAnEmptyPortStaysEmpty)
     store("DBCFile", "/data/x.dbc");
     store("FreeTableFolder", "/data/free");
     ui::Form1& form1 = startForm1();
-    const db::ConnectionFields& f = form1.fields();
-    EXPECT_EQ(f.text1, "srv1");
-    EXPECT_EQ(f.text2, "");
-    EXPECT_EQ(f.text3, "sa");
-    EXPECT_EQ(f.text4, "pw'd");
-    EXPECT_EQ(f.text5, "pubs2");
-    EXPECT_EQ(f.text6, "/data/x.dbc");
-    EXPECT_EQ(f.text7, "/data/free");
-    EXPECT_TRUE(f.option1);
+    const frame::ConnectionFields& f = form1.fields();
+    EXPECT_EQ(f.aseServer, "srv1");
+    EXPECT_EQ(f.asePort, "");
+    EXPECT_EQ(f.aseUser, "sa");
+    EXPECT_EQ(f.asePassword, "pw'd");
+    EXPECT_EQ(f.aseDatabase, "pubs2");
+    EXPECT_EQ(f.dbcFile, "/data/x.dbc");
+    EXPECT_EQ(f.freeTableFolder, "/data/free");
+    EXPECT_TRUE(f.useDbcFile);
 }
 
 TEST_F(Start, OnlyTheExactTextTwoSelectsTheFreeTableFolder)
@@ -91,7 +91,7 @@ TEST_F(NextCommand, AFailingSideShowsNothingAndStays)
     control<QPushButton>(form1, "PushButton4").click();
     EXPECT_TRUE(form1.isVisible());
     EXPECT_FALSE(form1.hasTablesWindow() && form1.tablesWindow().isVisible());
-    EXPECT_EQ(form1.pointer().value(), ui::PointerDefault);
+    EXPECT_EQ(form1.pointer().value(), frame::PointerState::Default);
     EXPECT_TRUE(m_dialogs.shown().empty());
 }
 
@@ -151,7 +151,7 @@ TEST_F(Browse, TheSampleCommandSelectsTheFolderOptionAndStoresBoth)
 {
     ui::Form1& form1 = startForm1();
     control<QPushButton>(form1, "PushButton8").click();
-    const QString samples = app::ProgramFolder() + "/Samples";
+    const QString samples = ui::ProgramFolder() + "/Samples";
     EXPECT_TRUE(control<QRadioButton>(form1, "Option2").isChecked());
     EXPECT_EQ(control<QLineEdit>(form1, "Text7").text(), samples);
     EXPECT_EQ(stored("FreeTableFolder"), samples);
@@ -226,7 +226,7 @@ TEST_F(Notes, TheHelpNotesCarryTheirExactTexts)
     EXPECT_EQ(m_dialogs.shown()[0].title, "");
     EXPECT_EQ(m_dialogs.shown()[1].text, "Make sure FoxPro is closed while using this application.");
     // On screen the lone carriage returns become line breaks, so the lines read as separate paragraphs.
-    EXPECT_TRUE(app::displayText(ase).contains("connection: \n\nI purchased\n\n"));
+    EXPECT_TRUE(ui::displayText(ase).contains("connection: \n\nI purchased\n\n"));
 }
 
 } // namespace

@@ -88,11 +88,11 @@ TEST(HandCursor, AMissingFileLeavesTheDefaultLookAndABadOneFails)
 
     QWidget window;
     ui::MousePointer pointer(window);
-    pointer.set(ui::PointerCustom);
+    pointer.set(frame::PointerState::Custom);
     EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
     pointer.setCustomIcon(ui::loadCursorFile(CORVALEN_PROGRAM_DIR "/HAND-M.CUR"));
     EXPECT_EQ(window.cursor().shape(), Qt::BitmapCursor);
-    pointer.set(ui::PointerHourglass);
+    pointer.set(frame::PointerState::Hourglass);
     EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
 }
 
@@ -106,14 +106,14 @@ TEST_F(Pointer, LabelsKeepTheHandUntilAFrameOrTextBoxIsReached)
         QCoreApplication::sendEvent(&w, &e);
     };
     move(control<QPushButton>(form1, "PushButton2"));
-    EXPECT_EQ(form1.pointer().value(), ui::PointerCustom);
+    EXPECT_EQ(form1.pointer().value(), frame::PointerState::Custom);
     move(control<QLabel>(form1, "Label2"));
-    EXPECT_EQ(form1.pointer().value(), ui::PointerCustom);
+    EXPECT_EQ(form1.pointer().value(), frame::PointerState::Custom);
     move(control<QLineEdit>(form1, "Text3"));
-    EXPECT_EQ(form1.pointer().value(), ui::PointerDefault);
+    EXPECT_EQ(form1.pointer().value(), frame::PointerState::Default);
     move(control<QPushButton>(form1, "PushButton7"));
     move(control<QGroupBox>(form1, "Frame1"));
-    EXPECT_EQ(form1.pointer().value(), ui::PointerDefault);
+    EXPECT_EQ(form1.pointer().value(), frame::PointerState::Default);
 }
 
 } // namespace

@@ -54,7 +54,7 @@ TEST_F(TablesWindow, ASendFromTheWindowMovesTheRowsAndTheProgressBar)
     EXPECT_EQ(*std::max_element(progress.begin(), progress.end()), 100);
     EXPECT_EQ(form2.progressBar().value(), 0);
     EXPECT_EQ(form2.progressBar().text(), "Progress Bar");
-    EXPECT_EQ(form2.pointer().value(), ui::PointerDefault);
+    EXPECT_EQ(form2.pointer().value(), frame::PointerState::Default);
 }
 
 TEST_F(TablesWindow, DuringASendTheHourglassStaysAndOtherCommandsAreIgnored)
@@ -66,7 +66,7 @@ TEST_F(TablesWindow, DuringASendTheHourglassStaysAndOtherCommandsAreIgnored)
     QPushButton& selectAll = control<QPushButton>(form2, "PushButton10");
     QMetaObject::invokeMethod(
         &selectAll, [&selectAll] { selectAll.click(); }, Qt::QueuedConnection);
-    int pointerSeen = -1;
+    frame::PointerState pointerSeen = frame::PointerState::Default;
     Qt::CursorShape shapeSeen = Qt::BlankCursor;
     QMetaObject::invokeMethod(
         &form2,
@@ -77,7 +77,7 @@ TEST_F(TablesWindow, DuringASendTheHourglassStaysAndOtherCommandsAreIgnored)
         Qt::QueuedConnection);
     control<QPushButton>(form2, "PushButton3").click();
 
-    EXPECT_EQ(pointerSeen, ui::PointerHourglass);
+    EXPECT_EQ(pointerSeen, frame::PointerState::Hourglass);
     EXPECT_EQ(shapeSeen, Qt::WaitCursor);
     EXPECT_EQ(entries(form2.list2()), std::vector<std::string>{"customers"}) << "Select All ran in the middle";
     EXPECT_FALSE(form2.list1().item(1)->isSelected());
@@ -87,16 +87,16 @@ TEST_F(TablesWindow, HoveringButtonsShowsTheCustomPointerAndTheListsTheDefault)
 {
     ui::Form2& form2 = open(1);
     hover(control<QPushButton>(form2, "PushButton4"));
-    EXPECT_EQ(form2.pointer().value(), ui::PointerCustom);
+    EXPECT_EQ(form2.pointer().value(), frame::PointerState::Custom);
     hover(*form2.list2().viewport());
-    EXPECT_EQ(form2.pointer().value(), ui::PointerDefault);
+    EXPECT_EQ(form2.pointer().value(), frame::PointerState::Default);
     hover(control<QPushButton>(form2, "PushButton2"));
     hover(form2);
-    EXPECT_EQ(form2.pointer().value(), ui::PointerDefault);
-    form2.pointer().set(ui::PointerHourglass);
+    EXPECT_EQ(form2.pointer().value(), frame::PointerState::Default);
+    form2.pointer().set(frame::PointerState::Hourglass);
     hover(control<QPushButton>(form2, "PushButton2"));
     hover(form2.list1());
-    EXPECT_EQ(form2.pointer().value(), ui::PointerHourglass);
+    EXPECT_EQ(form2.pointer().value(), frame::PointerState::Hourglass);
 }
 
 TEST_F(TablesWindow, SelectAndDeselectAllTouchOnlyTheSelection)

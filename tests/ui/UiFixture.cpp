@@ -1,12 +1,12 @@
 #include "UiFixture.h"
 
-#include "app/BuildConstants.h"
-#include "app/SettingsStore.h"
+#include "commands/AseConnection.h"
 #include "db/Connection.h"
 #include "db/Recordset.h"
-#include "db/SybaseAse.h"
 #include "db/builtin/BuiltinProviders.h"
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/table/TableFiles.h"
+#include "frame/BuildConstants.h"
+#include "frame/SettingsStore.h"
 
 #include <QListWidget>
 
@@ -24,12 +24,12 @@ UiTest::~UiTest()
 
 void UiTest::store(const char* key, const QString& value)
 {
-    app::SaveSetting(app::build::SettingsApp, app::build::SettingsSection, key, value);
+    frame::SaveSetting(frame::build::SettingsApp, frame::build::SettingsSection, key, value);
 }
 
 QString UiTest::stored(const char* key, const QString& fallback)
 {
-    return app::GetSetting(app::build::SettingsApp, app::build::SettingsSection, key, fallback);
+    return frame::GetSetting(frame::build::SettingsApp, frame::build::SettingsSection, key, fallback);
 }
 
 void UiTest::addFoxProTable(const std::filesystem::path& folder, const std::string& table, int rows)
@@ -65,11 +65,11 @@ void UiTest::storeWorkingSettings(const std::filesystem::path& folder)
 
 long long UiTest::serverRowCount(const std::string& table)
 {
-    db::ConnectionFields fields;
-    fields.text1 = standInServer().toStdString();
-    fields.text2 = "5000";
+    frame::ConnectionFields fields;
+    fields.aseServer = standInServer().toStdString();
+    fields.asePort = "5000";
     db::Connection connection;
-    connection.Open(db::AseConnectionString(fields));
+    connection.Open(commands::aseConnectionString(fields));
     db::Recordset rows;
     rows.Open("SELECT * FROM [" + table + "]", connection);
     return rows.RecordCount();

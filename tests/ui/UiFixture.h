@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/ConnectionFields.h"
+#include "frame/ConnectionFields.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 #include "ui/Form1.h"

@@ -1,6 +1,7 @@
+#include "commands/FoxProConnection.h"
 #include "db/Connection.h"
-#include "db/Foxpro.h"
 #include "db/vfp/VfpProvider.h"
+#include "frame/TableList.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
@@ -8,19 +9,27 @@
 
 namespace {
 
-db::ConnectionFields foxFields(const std::string& dbc, const std::string& folder, bool option1)
+frame::ConnectionFields foxFields(const std::string& dbc, const std::string& folder, bool useDbcFile)
 {
-    db::ConnectionFields f;
-    f.text6 = dbc;
-    f.text7 = folder;
-    f.option1 = option1;
+    frame::ConnectionFields f;
+    f.dbcFile = dbc;
+    f.freeTableFolder = folder;
+    f.useDbcFile = useDbcFile;
     return f;
 }
 
-class RecordingList : public db::TableListSink {
+class RecordingList : public frame::TableList {
 public:
-    void clear() override { events.push_back("clear"); }
-    void add(const std::string& name) override { events.push_back("add " + name); }
+    void clear() override
+    {
+        events.push_back("clear");
+        TableList::clear();
+    }
+    void add(const std::string& name) override
+    {
+        events.push_back("add " + name);
+        TableList::add(name);
+    }
     std::vector<std::string> events;
 };
 
@@ -28,14 +37,14 @@ public:
 
 TEST(FoxProConnectionString, FollowsTheOptionByteForByte)
 {
-    EXPECT_EQ(db::FoxProConnectionString(foxFields("C:\\data\\shop.dbc", "C:\\free", true)),
+    EXPECT_EQ(commands::foxProConnectionString(foxFields("C:\\data\\shop.dbc", "C:\\free", true)),
               "Provider=vfpoledb.1;Data Source=C:\\data\\shop.dbc;Collating Sequence=machine;");
-    EXPECT_EQ(db::FoxProConnectionString(foxFields("C:\\data\\shop.dbc", "C:\\free", false)),
+    EXPECT_EQ(commands::foxProConnectionString(foxFields("C:\\data\\shop.dbc", "C:\\free", false)),
               "Provider=vfpoledb.1;Data Source=C:\\free;Collating Sequence=general;");
     // Fields go in as they stand: empty, blanks, and separators that split the string.
-    EXPECT_EQ(db::FoxProConnectionString(foxFields("", "", true)),
+    EXPECT_EQ(commands::foxProConnectionString(foxFields("", "", true)),
               "Provider=vfpoledb.1;Data Source=;Collating Sequence=machine;");
-    EXPECT_EQ(db::FoxProConnectionString(foxFields("", " a;b=c ", false)),
+    EXPECT_EQ(commands::foxProConnectionString(foxFields("", " a;b=c ", false)),
               "Provider=vfpoledb.1;Data Source= a;b=c ;Collating Sequence=general;");
 }
 
@@ -43,10 +52,10 @@ TEST(CanConnectFoxPro, TrueOnlyForASourceThatOpens)
 {
     db::vfp::registerVfpProvider();
     testsupport::TempDir dir;
-    EXPECT_TRUE(db::CanConnectFoxPro(foxFields("", dir.str(), false)));
-    EXPECT_FALSE(db::CanConnectFoxPro(foxFields("", (dir.path() / "missing").string(), false)));
-    EXPECT_FALSE(db::CanConnectFoxPro(foxFields((dir.path() / "missing.dbc").string(), dir.str(), true)));
-    EXPECT_FALSE(db::CanConnectFoxPro(foxFields("", "", false)));
+    EXPECT_TRUE(commands::canConnectFoxPro(foxFields("", dir.str(), false)));
+    EXPECT_FALSE(commands::canConnectFoxPro(foxFields("", (dir.path() / "missing").string(), false)));
+    EXPECT_FALSE(commands::canConnectFoxPro(foxFields((dir.path() / "missing.dbc").string(), dir.str(), true)));
+    EXPECT_FALSE(commands::canConnectFoxPro(foxFields("", "", false)));
 }
 
 // Each run shows exactly one message and puts the hourglass up before it and takes it down after it.
@@ -55,7 +64,7 @@ TEST(FoxProTestConnection, OneMessageUnderTheHourglass)
     db::vfp::registerVfpProvider();
     testsupport::TempDir dir;
     struct Case {
-        db::ConnectionFields fields;
+        frame::ConnectionFields fields;
         const char* message;
     };
     for (const Case& c : {Case{foxFields("", dir.str(), false), "Connection successful."},
@@ -63,9 +72,9 @@ TEST(FoxProTestConnection, OneMessageUnderTheHourglass)
                           Case{foxFields((dir.path() / "x.dbc").string(), dir.str(), true), "Could not connect."}}) {
         testsupport::ScriptedDialogs dialogs;
         std::vector<std::string> log;
-        db::FoxProTestConnection(c.fields, [&](int pointer) {
-            log.push_back("pointer " + std::to_string(pointer) + " after " + std::to_string(dialogs.messages().size()) +
-                          " messages");
+        commands::testFoxProConnection(c.fields, [&](frame::PointerState pointer) {
+            log.push_back("pointer " + std::to_string(static_cast<int>(pointer)) + " after " +
+                          std::to_string(dialogs.messages().size()) + " messages");
         });
         ASSERT_EQ(dialogs.shown().size(), 1u);
         EXPECT_EQ(dialogs.shown()[0].text, c.message);
@@ -79,7 +88,7 @@ TEST(ListFoxProTables, FillsTheListAndYieldsPerTable)
 {
     db::vfp::registerVfpProvider();
     testsupport::TempDir dir;
-    std::string cs = db::FoxProConnectionString(foxFields("", dir.str(), false));
+    std::string cs = commands::foxProConnectionString(foxFields("", dir.str(), false));
     {
         db::Connection c;
         c.Open(cs);
@@ -88,14 +97,15 @@ TEST(ListFoxProTables, FillsTheListAndYieldsPerTable)
     }
     RecordingList list;
     int yields = 0;
-    db::ListFoxProTables(list, cs, [&] { ++yields; });
+    commands::listFoxProTables(list, cs, [&] { ++yields; });
     EXPECT_EQ(list.events, (std::vector<std::string>{"clear", "add expense reports", "add sysusers"}));
     EXPECT_EQ(yields, 2);
 
     // A source that does not open leaves the list alone and reaches the caller.
     RecordingList untouched;
-    EXPECT_THROW(db::ListFoxProTables(
-                     untouched, db::FoxProConnectionString(foxFields("", (dir.path() / "gone").string(), false)), {}),
-                 std::runtime_error);
+    EXPECT_THROW(
+        commands::listFoxProTables(
+            untouched, commands::foxProConnectionString(foxFields("", (dir.path() / "gone").string(), false)), {}),
+        std::runtime_error);
     EXPECT_TRUE(untouched.events.empty());
 }

@@ -1,4 +1,4 @@
-#include "db/vfp/InsertValues.h"
+#include "db/vfp/sql/InsertValues.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "db/vfp/FieldNames.h"
-#include "db/vfp/TableNames.h"
+#include "db/vfp/table/FieldNames.h"
+#include "db/vfp/table/TableNames.h"
 
 #include <gtest/gtest.h>
 #include <set>

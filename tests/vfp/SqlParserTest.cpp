@@ -1,4 +1,4 @@
-#include "db/vfp/SqlParser.h"
+#include "db/vfp/sql/SqlParser.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

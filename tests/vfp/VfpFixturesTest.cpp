@@ -13,7 +13,7 @@ namespace {
 std::vector<std::string> tableNames(db::Connection& c)
 {
     std::vector<std::string> names;
-    for (db::Recordset rs = c.OpenSchema(db::ado::SchemaTables); !rs.Eof(); rs.MoveNext())
+    for (db::Recordset rs = c.OpenSchema(db::Schema::Tables); !rs.Eof(); rs.MoveNext())
         names.push_back(rs.fields("TABLE_NAME").value().toText());
     std::sort(names.begin(), names.end());
     return names;
@@ -33,7 +33,7 @@ TEST(VfpFixtures, FreeFolderTablesByNameInAnyLetterCase)
     EXPECT_EQ(tableNames(c), (std::vector<std::string>{"AllTypes", "Artist", "Candidates", "SingleColumnSingleRow",
                                                        "sample_c", "sample_c1"}));
     db::Recordset rs;
-    rs.Open("SELECT * FROM \"artist\"", c, 3, 3);
+    rs.Open("SELECT * FROM \"artist\"", c, db::CursorType::Static, db::LockType::Optimistic);
     EXPECT_EQ(rs.RecordCount(), 5); // six records, one deleted
     EXPECT_EQ(rs.fields(0).Name(), "NAME");
     EXPECT_EQ(rs.fields(0).value().toText().rfind("Megadeth", 0), 0u);

@@ -25,7 +25,7 @@ protected:
     std::vector<std::vector<Value>> rows(const std::string& table)
     {
         db::Recordset rs;
-        rs.Open("SELECT * FROM \"" + table + "\"", connection, 3, 3);
+        rs.Open("SELECT * FROM \"" + table + "\"", connection, db::CursorType::Static, db::LockType::Optimistic);
         std::vector<std::vector<Value>> out;
         while (!rs.Eof()) {
             std::vector<Value> row;
@@ -154,7 +154,7 @@ TEST_F(VfpProviderTest, DropRemovesTheFilesAndSchemaListsTables)
     connection.Execute("CREATE TABLE plain (a C(1))");
     testsupport::writeFile(dir.path() / "notes.txt", "not a table");
 
-    db::Recordset schema = connection.OpenSchema(db::ado::SchemaTables);
+    db::Recordset schema = connection.OpenSchema(db::Schema::Tables);
     std::vector<std::string> names;
     for (; !schema.Eof(); schema.MoveNext()) {
         EXPECT_EQ(schema.fields("TABLE_TYPE").value(), Value("TABLE"));

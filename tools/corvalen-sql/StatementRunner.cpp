@@ -43,7 +43,7 @@ void runOne(db::Connection& connection, const std::string& statement, std::ostre
         rs.Open(statement, connection);
         printRecordset(rs, out);
     } else if (word == "SCHEMA") {
-        db::Recordset rs = connection.OpenSchema(db::ado::SchemaTables);
+        db::Recordset rs = connection.OpenSchema(db::Schema::Tables);
         printRecordset(rs, out);
     } else {
         connection.Execute(statement);
@@ -57,7 +57,7 @@ int runStatements(const std::string& connectionString, const std::vector<std::st
 {
     try {
         db::Connection connection;
-        connection.CursorLocation = db::ado::UseClient;
+        connection.CursorLocation = db::CursorLocation::Client;
         connection.Open(connectionString);
         for (const auto& statement : statements)
             runOne(connection, statement, out);

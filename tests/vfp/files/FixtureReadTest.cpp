@@ -1,8 +1,8 @@
 // Every table the fixtures' manifest describes, read by our reader and compared with the manifest's record of it:
 // header facts, field definitions, the live count and python3-dbfread's first rows (with its known faults).
 #include "ManifestData.h"
-#include "db/vfp/CodePage.h"
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/table/CodePage.h"
+#include "db/vfp/table/TableFiles.h"
 #include "support/TestSupport.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 // The fuzz entry point over every fixture table and mutations of it, so the damaged-input paths run in every
 // build (and under the sanitizers in the sanitizer build). Failing cleanly is fine; escaping or crashing is not.
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/table/TableFiles.h"
 #include "fuzz/TableReaderFuzzEntry.h"
 #include "support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 // A table we create with the structure of a table Visual FoxPro wrote has the same header, byte for byte, apart
 // from the date of last update and the record count (and the index flag, as we never write an index).
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/table/TableFiles.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // An append cut short at any of its writes (a full disk, a pulled plug) leaves a table that reads back with every
 // earlier record, and that takes new records again once reopened.
 #include "TableTestSupport.h"
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/table/TableFiles.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

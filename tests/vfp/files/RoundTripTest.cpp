@@ -1,7 +1,7 @@
 // Tables we create and fill, read back through our own reader: every type, nulls, empty values, long memos,
 // binary data, code pages, the number rules and the exact bytes of what we write.
 #include "TableTestSupport.h"
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/table/TableFiles.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "TableTestSupport.h"
 
-#include "db/vfp/TableFiles.h"
+#include "db/vfp/table/TableFiles.h"
 #include "support/TestSupport.h"
 
 namespace filetest {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/Value.h"
-#include "db/vfp/FieldDef.h"
+#include "db/vfp/table/FieldDef.h"
 
 #include <filesystem>
 #include <ostream>

@@ -1,0 +1,35 @@
+#include "commands/SendCommand.h"
+
+#include "commands/CommandSupport.h"
+#include "frame/Dialogs.h"
+#include "frame/ListHelpers.h"
+
+namespace commands::detail {
+
+bool SendCommand::replaceExisting(frame::ListControl& target, const std::string& name, Delimit delimit,
+                                  const std::string& listed)
+{
+    int answer = 0;
+    if (m_trap.test(130, [&] { return frame::ListContains(target, name); }))
+        m_trap.step(132, [&] {
+            answer = frame::MsgBox("Would you like to overwrite " + name + "?", frame::YesNo, "Overwrite?");
+        });
+    else
+        m_trap.step(134, [&] { answer = 0; });
+    if (answer == frame::AnswerNo) // 136
+        return false;
+    if (answer == frame::AnswerYes) { // 138
+        if (!nameStep(m_trap, 140, [&] { obj(m_target).Execute("DROP TABLE " + delimit(name)); }))
+            return false;
+        m_trap.step(142, [&] { frame::RemoveListItem(target, listed); });
+    }
+    return true;
+}
+
+bool SendCommand::openSource(const std::string& name, Delimit delimit, db::CursorType cursorType, db::LockType lockType)
+{
+    return stepSucceeded(
+        m_trap, 144, [&] { obj(m_rs).Open("SELECT * FROM " + delimit(name), obj(m_source), cursorType, lockType); });
+}
+
+} // namespace commands::detail

@@ -1,0 +1,44 @@
+#include "commands/SqlText.h"
+
+#include <stdexcept>
+
+namespace commands {
+
+namespace {
+
+std::string delimited(const std::string& name, char open, char close, const char* side)
+{
+    if (name.find(close) != std::string::npos)
+        throw RefusedName("The name " + name + " holds the character " + std::string(1, close) +
+                          ", which cannot be used in a " + side +
+                          " name; nothing was sent for it. Rename it in its database first.");
+    return open + name + close;
+}
+
+} // namespace
+
+std::string aseName(const std::string& name)
+{
+    return delimited(name, '[', ']', "Sybase ASE");
+}
+
+std::string foxProName(const std::string& name)
+{
+    return delimited(name, '"', '"', "FoxPro");
+}
+
+std::string doubleQuotes(const std::string& text)
+{
+    if (text.find('\'') == std::string::npos)
+        return text;
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (char c : text) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    return out;
+}
+
+} // namespace commands

@@ -1,0 +1,270 @@
+#include "db/vfp/table/CodePage.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <iconv.h>
+#include <stdexcept>
+
+namespace db::vfp {
+
+namespace {
+
+struct MarkEntry {
+    std::uint8_t mark;
+    int codePage;
+    const char* iconvName;
+};
+
+// Visual FoxPro's marks, then the dBASE language-driver ids seen in real files.
+constexpr MarkEntry kMarks[] = {
+    {0x01, 437, "CP437"},
+    {0x02, 850, "CP850"},
+    {0x03, 1252, "CP1252"},
+    {0x04, 10000, "MACINTOSH"},
+    {0x64, 852, "CP852"},
+    {0x65, 866, "CP866"},
+    {0x66, 865, "CP865"},
+    {0x67, 861, "CP861"},
+    {0x68, 895, nullptr},
+    {0x69, 620, nullptr},
+    {0x6A, 737, "CP737"},
+    {0x6B, 857, "CP857"},
+    {0x78, 950, "CP950"},
+    {0x79, 949, "CP949"},
+    {0x7A, 936, "CP936"},
+    {0x7B, 932, "CP932"},
+    {0x7C, 874, "CP874"},
+    {0x7D, 1255, "CP1255"},
+    {0x7E, 1256, "CP1256"},
+    {0x96, 10007, "MAC-CYRILLIC"},
+    {0x97, 10029, "MAC-CENTRALEUROPE"},
+    {0x98, 10006, nullptr},
+    {0xC8, 1250, "CP1250"},
+    {0xC9, 1251, "CP1251"},
+    {0xCA, 1254, "CP1254"},
+    {0xCB, 1253, "CP1253"},
+    // dBASE language drivers
+    {0x26, 866, "CP866"},
+    {0x37, 850, "CP850"},
+    {0x4D, 936, "CP936"},
+    {0x4E, 949, "CP949"},
+    {0x4F, 950, "CP950"},
+    {0x50, 874, "CP874"},
+    {0x57, 1252, "CP1252"},
+    {0x58, 1252, "CP1252"},
+    {0x59, 1252, "CP1252"},
+};
+
+constexpr std::array<std::uint16_t, 32> kCp1252High = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// Decodes one UTF-8 sequence at `pos`; returns the code point and advances `pos`, or -1 on a malformed one.
+long nextCodePoint(const std::string& s, std::size_t& pos)
+{
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    unsigned char c = byte(pos);
+    int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+    if (extra < 0 || pos + static_cast<std::size_t>(extra) >= s.size())
+        return -1;
+    long cp = extra == 0 ? c : c & (0x3F >> extra);
+    for (int i = 1; i <= extra; ++i) {
+        unsigned char cc = byte(pos + static_cast<std::size_t>(i));
+        if ((cc & 0xC0) != 0x80)
+            return -1;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    pos += static_cast<std::size_t>(extra) + 1;
+    return cp;
+}
+
+std::string describeCodePoint(const std::string& utf8, std::size_t pos)
+{
+    std::size_t end = pos;
+    long cp = nextCodePoint(utf8, end);
+    if (cp < 0)
+        return "a byte that is not valid UTF-8";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "U+%04lX", static_cast<unsigned long>(cp));
+    return "the character '" + utf8.substr(pos, end - pos) + "' (" + buf + ")";
+}
+
+[[noreturn]] void throwUnencodable(const std::string& utf8, std::size_t pos, const CodePageInfo& info,
+                                   const std::string& column)
+{
+    throw std::runtime_error("The value for column " + column + " contains " + describeCodePoint(utf8, pos) +
+                             ", which " + info.label() + " of the table cannot hold");
+}
+
+} // namespace
+
+std::string CodePageInfo::label() const
+{
+    return number ? "code page " + std::to_string(number) : "the code page";
+}
+
+CodePageInfo codePageOfMark(std::uint8_t mark)
+{
+    for (const auto& e : kMarks)
+        if (e.mark == mark)
+            return {e.codePage, e.iconvName};
+    return {1252, "CP1252"};
+}
+
+std::uint8_t markOfCodePage(int codePage)
+{
+    for (const auto& e : kMarks)
+        if (e.codePage == codePage)
+            return e.mark;
+    return 0;
+}
+
+void appendUtf8(std::string& out, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+TextCodec::TextCodec(std::uint8_t mark) : m_info(codePageOfMark(mark)), m_is1252(m_info.number == 1252) {}
+
+TextCodec::~TextCodec()
+{
+    if (m_toUtf8)
+        iconv_close(static_cast<iconv_t>(m_toUtf8));
+    if (m_fromUtf8)
+        iconv_close(static_cast<iconv_t>(m_fromUtf8));
+}
+
+std::string TextCodec::decode(const std::uint8_t* data, std::size_t size)
+{
+    std::size_t i = 0;
+    while (i < size && data[i] < 0x80)
+        ++i;
+    if (i == size)
+        return std::string(reinterpret_cast<const char*>(data), size);
+    if (!m_is1252)
+        return iconvDecode(data, size);
+    std::string out(reinterpret_cast<const char*>(data), i);
+    out.reserve(size + 8);
+    for (; i < size; ++i) {
+        std::uint8_t b = data[i];
+        if (b < 0x80)
+            out += static_cast<char>(b);
+        else
+            appendUtf8(out, b < 0xA0 ? kCp1252High[b - 0x80] : b);
+    }
+    return out;
+}
+
+std::string TextCodec::encode(const std::string& utf8, const std::string& column)
+{
+    std::size_t i = 0;
+    while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80)
+        ++i;
+    if (i == utf8.size())
+        return utf8;
+    if (!m_is1252)
+        return iconvEncode(utf8, column);
+    std::string out = utf8.substr(0, i);
+    while (i < utf8.size()) {
+        std::size_t start = i;
+        long cp = nextCodePoint(utf8, i);
+        if (cp < 0)
+            throwUnencodable(utf8, start, m_info, column);
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        int found = -1;
+        for (int k = 0; k < 32; ++k)
+            if (kCp1252High[static_cast<std::size_t>(k)] == cp)
+                found = k;
+        if (found < 0)
+            throwUnencodable(utf8, start, m_info, column);
+        out += static_cast<char>(0x80 + found);
+    }
+    return out;
+}
+
+std::string TextCodec::iconvDecode(const std::uint8_t* data, std::size_t size)
+{
+    if (!m_info.iconvName)
+        throw std::runtime_error("The table's text is in " + m_info.label() + ", which this program cannot convert");
+    if (!m_toUtf8) {
+        iconv_t cd = iconv_open("UTF-8", m_info.iconvName);
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error("No converter for " + m_info.label() + " is installed");
+        m_toUtf8 = cd;
+    }
+    auto cd = static_cast<iconv_t>(m_toUtf8);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::string out;
+    char buf[1024];
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(data));
+    std::size_t inLeft = size;
+    while (inLeft > 0) {
+        char* o = buf;
+        std::size_t oLeft = sizeof buf;
+        std::size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
+        out.append(buf, static_cast<std::size_t>(o - buf));
+        if (r != static_cast<std::size_t>(-1))
+            continue;
+        if (errno == E2BIG)
+            continue;
+        appendUtf8(out, 0xFFFD); // undefined byte or a sequence cut off at the field's end
+        if (errno == EINVAL)
+            break;
+        ++in;
+        --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+}
+
+std::string TextCodec::iconvEncode(const std::string& utf8, const std::string& column)
+{
+    if (!m_info.iconvName)
+        throw std::runtime_error("The table's text is in " + m_info.label() + ", which this program cannot convert");
+    if (!m_fromUtf8) {
+        iconv_t cd = iconv_open(m_info.iconvName, "UTF-8");
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error("No converter for " + m_info.label() + " is installed");
+        m_fromUtf8 = cd;
+    }
+    auto cd = static_cast<iconv_t>(m_fromUtf8);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::string out;
+    char buf[1024];
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    while (inLeft > 0) {
+        char* o = buf;
+        std::size_t oLeft = sizeof buf;
+        std::size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
+        out.append(buf, static_cast<std::size_t>(o - buf));
+        if (r == static_cast<std::size_t>(-1) && errno != E2BIG)
+            throwUnencodable(utf8, static_cast<std::size_t>(in - utf8.data()), m_info, column);
+    }
+    char* o = buf;
+    std::size_t oLeft = sizeof buf;
+    iconv(cd, nullptr, nullptr, &o, &oLeft); // flush shift state of stateful encodings
+    out.append(buf, static_cast<std::size_t>(o - buf));
+    return out;
+}
+
+} // namespace db::vfp

@@ -1,0 +1,152 @@
+#include "db/vfp/table/FileIo.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace db::vfp {
+
+namespace {
+
+std::string errnoText(int err)
+{
+    return std::strerror(err);
+}
+
+class PosixFile : public FileIo {
+public:
+    PosixFile(std::filesystem::path path, int fd) : m_path(std::move(path)), m_fd(fd) {}
+    ~PosixFile() override { ::close(m_fd); }
+
+    std::size_t readAt(std::uint64_t offset, void* data, std::size_t size) override
+    {
+        auto* out = static_cast<char*>(data);
+        std::size_t done = 0;
+        while (done < size) {
+            ssize_t n = ::pread(m_fd, out + done, size - done, static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw std::runtime_error("Cannot read " + m_path.string() + ": " + errnoText(errno));
+            if (n == 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        return done;
+    }
+
+    void writeAt(std::uint64_t offset, const void* data, std::size_t size) override
+    {
+        const auto* in = static_cast<const char*>(data);
+        std::size_t done = 0;
+        while (done < size) {
+            ssize_t n = ::pwrite(m_fd, in + done, size - done, static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw std::runtime_error("Cannot write " + m_path.string() + ": " + errnoText(errno));
+            done += static_cast<std::size_t>(n);
+        }
+    }
+
+    std::uint64_t size() override
+    {
+        struct stat st {};
+        if (::fstat(m_fd, &st) != 0)
+            throw std::runtime_error("Cannot read the size of " + m_path.string() + ": " + errnoText(errno));
+        return static_cast<std::uint64_t>(st.st_size);
+    }
+
+    void sync() override
+    {
+        if (::fsync(m_fd) != 0)
+            throw std::runtime_error("Cannot flush " + m_path.string() + ": " + errnoText(errno));
+    }
+
+    void truncate(std::uint64_t size) override
+    {
+        if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
+            throw std::runtime_error("Cannot truncate " + m_path.string() + ": " + errnoText(errno));
+    }
+
+    const std::filesystem::path& path() const override { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+    int m_fd;
+};
+
+class FailingFile : public FileIo {
+public:
+    FailingFile(std::unique_ptr<FileIo> inner, std::shared_ptr<WriteBudget> budget)
+        : m_inner(std::move(inner)), m_budget(std::move(budget))
+    {
+    }
+    std::size_t readAt(std::uint64_t offset, void* data, std::size_t size) override
+    {
+        return m_inner->readAt(offset, data, size);
+    }
+    void writeAt(std::uint64_t offset, const void* data, std::size_t size) override
+    {
+        if (m_budget->spend()) {
+            m_inner->writeAt(offset, data, size / 2);
+            throw std::runtime_error("Cannot write " + path().string() + ": simulated failure");
+        }
+        m_inner->writeAt(offset, data, size);
+    }
+    std::uint64_t size() override { return m_inner->size(); }
+    void sync() override { m_inner->sync(); }
+    void truncate(std::uint64_t size) override { m_inner->truncate(size); }
+    const std::filesystem::path& path() const override { return m_inner->path(); }
+
+private:
+    std::unique_ptr<FileIo> m_inner;
+    std::shared_ptr<WriteBudget> m_budget;
+};
+
+} // namespace
+
+void FileIo::readExact(std::uint64_t offset, void* data, std::size_t size, const std::string& what)
+{
+    if (readAt(offset, data, size) != size)
+        throw std::runtime_error("The file " + path().string() + " ends inside " + what +
+                                 "; it is truncated or damaged");
+}
+
+std::unique_ptr<FileIo> openFile(const std::filesystem::path& path, OpenMode mode)
+{
+    int flags = O_CLOEXEC;
+    if (mode == OpenMode::Read)
+        flags |= O_RDONLY;
+    else if (mode == OpenMode::ReadWrite)
+        flags |= O_RDWR;
+    else
+        flags |= O_RDWR | O_CREAT | O_EXCL;
+    int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) {
+        int err = errno;
+        if (err == EEXIST)
+            throw std::runtime_error("The file " + path.string() + " already exists");
+        if (err == ENOENT)
+            throw std::runtime_error("The file " + path.string() + " does not exist");
+        throw std::runtime_error("Cannot open " + path.string() + ": " + errnoText(err));
+    }
+    return std::make_unique<PosixFile>(path, fd);
+}
+
+FileOpener realFileOpener()
+{
+    return [](const std::filesystem::path& path, OpenMode mode) { return openFile(path, mode); };
+}
+
+FileOpener failingFileOpener(std::shared_ptr<WriteBudget> budget)
+{
+    return [budget](const std::filesystem::path& path, OpenMode mode) -> std::unique_ptr<FileIo> {
+        return std::make_unique<FailingFile>(openFile(path, mode), budget);
+    };
+}
+
+} // namespace db::vfp

@@ -1,0 +1,135 @@
+#include "db/vfp/table/MemoFile.h"
+
+#include "db/vfp/table/DbfHeader.h"
+#include "db/vfp/table/FileIo.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace db::vfp {
+
+std::uint32_t readBe32(const std::uint8_t* p)
+{
+    return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
+           (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
+}
+
+void writeBe32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<std::uint8_t>(v >> (8 * (3 - i)));
+}
+
+MemoFile::MemoFile(std::unique_ptr<FileIo> file, Kind kind) : m_file(std::move(file)), m_kind(kind)
+{
+    std::uint8_t h[32] = {};
+    m_size = m_file->size();
+    if (m_file->readAt(0, h, sizeof h) < 8)
+        throw std::runtime_error("The memo file " + m_file->path().string() + " is too short");
+    if (m_kind == Kind::Fpt) {
+        m_nextFree = readBe32(h);
+        m_blockSize = static_cast<std::uint32_t>((h[6] << 8) | h[7]);
+        if (m_blockSize == 0)
+            m_blockSize = 1;
+        // Never hand out a block inside the header or one the file already holds, whatever the header says.
+        std::uint64_t firstFree = std::max<std::uint64_t>(kHeaderSize, m_size);
+        std::uint64_t minimum = (firstFree + m_blockSize - 1) / m_blockSize;
+        if (m_nextFree < minimum && minimum <= 0xFFFFFFFFu)
+            m_nextFree = static_cast<std::uint32_t>(minimum);
+    } else {
+        m_nextFree = readLe32(h);
+        std::uint16_t bs = readLe16(h + 20);
+        m_blockSize = bs >= 64 ? bs : 512; // dBASE III leaves it 0 and always uses 512
+    }
+}
+
+MemoFile::~MemoFile() = default;
+
+void MemoFile::initialize(FileIo& file, std::uint32_t blockSize)
+{
+    std::vector<std::uint8_t> h(kHeaderSize, 0);
+    writeBe32(h.data(), (kHeaderSize + blockSize - 1) / blockSize);
+    h[6] = static_cast<std::uint8_t>(blockSize >> 8);
+    h[7] = static_cast<std::uint8_t>(blockSize);
+    file.writeAt(0, h.data(), h.size());
+}
+
+db::Bytes MemoFile::read(std::uint32_t block, const std::string& field)
+{
+    std::uint64_t offset = static_cast<std::uint64_t>(block) * m_blockSize;
+    std::string where = "the memo of " + field + " (block " + std::to_string(block) + ")";
+    const std::string& name = m_file->path().string();
+    if (offset < kHeaderSize)
+        throw std::runtime_error("The memo file " + name + " is damaged: " + where + " points into its header");
+    if (offset >= m_size)
+        throw std::runtime_error("The memo file " + name + " is damaged: " + where + " lies past its end");
+    if (m_kind == Kind::Dbt)
+        return readDbt(offset, field);
+    std::uint8_t h[8];
+    m_file->readExact(offset, h, sizeof h, where);
+    std::uint32_t length = readBe32(h + 4);
+    if (length > m_size - offset - 8)
+        throw std::runtime_error("The memo file " + name + " is damaged: " + where + " runs past its end");
+    db::Bytes data(length);
+    m_file->readExact(offset + 8, data.data(), length, where);
+    return data;
+}
+
+// dBASE IV blocks carry FF FF 08 00 and a length, dBASE III memos run to a 0x1A byte. Writers disagree on whether
+// the length counts the 8 header bytes, so the text ends at the first terminator (0x1F or 0x1A) within it.
+db::Bytes MemoFile::readDbt(std::uint64_t offset, const std::string& field)
+{
+    std::uint8_t h[8] = {};
+    std::size_t got = m_file->readAt(offset, h, sizeof h);
+    bool dbase4 = got == 8 && h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00;
+    std::uint64_t start = dbase4 ? offset + 8 : offset;
+    std::uint64_t limit = dbase4 ? std::min<std::uint64_t>(readLe32(h + 4), m_size - start) : m_size - start;
+    db::Bytes data;
+    std::uint8_t buf[512];
+    for (std::uint64_t pos = start; pos < start + limit;) {
+        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buf, start + limit - pos));
+        std::size_t n = m_file->readAt(pos, buf, want);
+        if (n == 0)
+            break;
+        auto* end = std::find_if(buf, buf + n, [&](std::uint8_t b) { return b == 0x1A || (dbase4 && b == 0x1F); });
+        data.insert(data.end(), buf, end);
+        if (end != buf + n)
+            break;
+        pos += n;
+    }
+    (void)field;
+    return data;
+}
+
+std::uint32_t MemoFile::append(std::uint32_t signature, const std::uint8_t* data, std::size_t size)
+{
+    if (m_kind != Kind::Fpt)
+        throw std::runtime_error("Cannot write the dBASE memo file " + m_file->path().string());
+    std::uint64_t blocks = (8 + static_cast<std::uint64_t>(size) + m_blockSize - 1) / m_blockSize;
+    if (size > 0xFFFFFFF0u || m_nextFree + blocks > 0xFFFFFFFFu ||
+        (m_nextFree + blocks) * static_cast<std::uint64_t>(m_blockSize) > 0xFFFFFFFFu)
+        throw std::runtime_error("The memo file " + m_file->path().string() + " cannot grow beyond 4 GiB");
+    std::vector<std::uint8_t> buf(blocks * m_blockSize, 0);
+    writeBe32(buf.data(), signature);
+    writeBe32(buf.data() + 4, static_cast<std::uint32_t>(size));
+    std::copy_n(data, size, buf.begin() + 8);
+    std::uint32_t block = m_nextFree;
+    m_file->writeAt(static_cast<std::uint64_t>(block) * m_blockSize, buf.data(), buf.size());
+    m_nextFree = static_cast<std::uint32_t>(m_nextFree + blocks);
+    m_size = std::max<std::uint64_t>(m_size, static_cast<std::uint64_t>(m_nextFree) * m_blockSize);
+    return block;
+}
+
+void MemoFile::writeHeader()
+{
+    std::uint8_t h[4];
+    writeBe32(h, m_nextFree);
+    m_file->writeAt(0, h, sizeof h);
+}
+
+void MemoFile::sync()
+{
+    m_file->sync();
+}
+
+} // namespace db::vfp

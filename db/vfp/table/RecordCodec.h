@@ -1,0 +1,51 @@
+#pragma once
+
+#include "db/Value.h"
+#include "db/vfp/table/DbfHeader.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace db::vfp {
+
+class MemoFile;
+class TextCodec;
+
+// Turns one record's bytes into values and back, by the rules of the table's layout.
+class RecordCodec {
+public:
+    // `memo` may be null when the table has no memo fields.
+    RecordCodec(const TableLayout& layout, TextCodec& codec, MemoFile* memo);
+
+    // The value of field `index` of `record` (recordLength bytes, deletion flag first).
+    db::Value decode(std::size_t index, const std::uint8_t* record);
+
+    // A memo the record needs written before it: its block number goes into the field.
+    struct PendingMemo {
+        std::size_t field = 0;
+        std::uint32_t signature = 1;
+        std::string bytes;
+    };
+    // Fills field `index` of `record` (pre-filled with blanks by blankRecord()) from `value`, converting it to the
+    // column's type; returns the memo to write for memo fields with content. Throws naming the column.
+    std::optional<PendingMemo> encode(std::size_t index, const db::Value& value, std::uint8_t* record);
+    // Stores the block number of a written memo.
+    void setMemoBlock(std::size_t index, std::uint32_t block, std::uint8_t* record) const;
+
+    // A live record with every field blank (spaces, zeros) and no null bits set.
+    std::vector<std::uint8_t> blankRecord() const;
+
+private:
+    std::uint8_t* nullFlags(std::uint8_t* record) const { return record + m_layout.nullFlagsOffset; }
+    bool bit(const std::uint8_t* record, int bit) const;
+    db::Value decodeText(const FieldLayout& f, const std::uint8_t* p, std::size_t n, bool trim);
+    db::Value decodeMemo(const FieldLayout& f, const std::uint8_t* p);
+    std::string textForField(const FieldLayout& f, const db::Value& v);
+
+    const TableLayout& m_layout;
+    TextCodec& m_codec;
+    MemoFile* m_memo;
+};
+
+} // namespace db::vfp

@@ -1,0 +1,188 @@
+#include "db/vfp/table/CodePage.h"
+#include "db/vfp/table/CompanionFiles.h"
+#include "db/vfp/table/DbfHeader.h"
+#include "db/vfp/table/FileIo.h"
+#include "db/vfp/table/MemoFile.h"
+#include "db/vfp/table/RecordCodec.h"
+#include "db/vfp/table/TableFiles.h"
+
+#include <stdexcept>
+
+namespace db::vfp {
+
+namespace {
+
+constexpr std::uint8_t kEndOfFile = 0x1A;
+
+void refuseExisting(const std::filesystem::path& file)
+{
+    auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+    if (auto existing = findFileIgnoreCase(folder, file.filename().string()))
+        throw std::runtime_error("The file " + existing->string() + " already exists");
+}
+
+} // namespace
+
+void createTableFiles(const std::filesystem::path& dbf, const std::vector<FieldDef>& fields, std::uint8_t codePageMark,
+                      const std::string& backlink)
+{
+    TableLayout layout = layoutForNewTable(fields, codePageMark ? codePageMark : 0x03, backlink);
+    bool memo = layout.hasMemoFields();
+    std::filesystem::path memoPath = newMemoPath(dbf);
+    refuseExisting(dbf);
+    if (memo)
+        refuseExisting(memoPath);
+    std::vector<std::filesystem::path> created;
+    try {
+        auto table = openFile(dbf, OpenMode::CreateNew);
+        created.push_back(dbf);
+        std::vector<std::uint8_t> bytes = serializeHeader(layout);
+        bytes.push_back(kEndOfFile);
+        table->writeAt(0, bytes.data(), bytes.size());
+        if (memo) {
+            auto memoFile = openFile(memoPath, OpenMode::CreateNew);
+            created.push_back(memoPath);
+            MemoFile::initialize(*memoFile);
+            memoFile->sync();
+        }
+        table->sync();
+    } catch (...) {
+        for (const auto& file : created) {
+            std::error_code ec;
+            std::filesystem::remove(file, ec);
+        }
+        throw;
+    }
+}
+
+struct TableAppender::Impl {
+    Impl(const std::filesystem::path& dbf, const FileOpener& opener)
+        : file(opener(dbf, OpenMode::ReadWrite)), layout(readHeader(*file)), codec(layout.info.codePageMark),
+          table(dbf.filename().string())
+    {
+        std::uint64_t need =
+            layout.info.headerLength + static_cast<std::uint64_t>(layout.info.recordCount) * layout.info.recordLength;
+        if (file->size() < need)
+            throw std::runtime_error("The table " + table + " is truncated; it cannot take new records");
+        if (layout.hasMemoFields()) {
+            auto where = findMemoFile(dbf);
+            if (!where)
+                throw std::runtime_error("The memo file of table " + table + " is missing");
+            memo = std::make_unique<MemoFile>(opener(where->path, OpenMode::ReadWrite), where->kind);
+        }
+        record = std::make_unique<RecordCodec>(layout, codec, memo.get());
+    }
+
+    std::vector<std::uint8_t> buildRecord(const std::vector<db::Value>& row,
+                                          std::vector<RecordCodec::PendingMemo>& memos)
+    {
+        if (row.size() != layout.fields.size())
+            throw std::runtime_error("The table " + table + " has " + std::to_string(layout.fields.size()) +
+                                     " columns, but " + std::to_string(row.size()) + " values were given");
+        std::vector<std::uint8_t> bytes = record->blankRecord();
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            const FieldLayout& f = layout.fields[i];
+            db::Value v = row[i];
+            if (f.def.autoIncrement && v.isNull())
+                v = static_cast<std::int64_t>(f.autoIncNext);
+            if (auto pending = record->encode(i, v, bytes.data()))
+                memos.push_back(std::move(*pending));
+        }
+        return bytes;
+    }
+
+    // The next value of each autoincrement field moves past what this record used.
+    std::vector<std::size_t> advanceAutoIncrement(const std::vector<std::uint8_t>& bytes)
+    {
+        std::vector<std::size_t> changed;
+        for (std::size_t i = 0; i < layout.fields.size(); ++i) {
+            FieldLayout& f = layout.fields[i];
+            if (!f.def.autoIncrement)
+                continue;
+            auto used = static_cast<std::int64_t>(static_cast<std::int32_t>(readLe32(bytes.data() + f.offset)));
+            std::int64_t step = f.autoIncStep ? f.autoIncStep : 1;
+            if (used + step > static_cast<std::int64_t>(f.autoIncNext) && used + step <= INT32_MAX) {
+                f.autoIncNext = static_cast<std::uint32_t>(used + step);
+                changed.push_back(i);
+            }
+        }
+        return changed;
+    }
+
+    void writeAutoIncrement(const std::vector<std::size_t>& changed)
+    {
+        for (std::size_t i : changed) {
+            std::uint8_t next[4];
+            writeLe32(next, layout.fields[i].autoIncNext);
+            file->writeAt(32 + 32 * i + 19, next, sizeof next);
+        }
+    }
+
+    void append(const std::vector<db::Value>& row)
+    {
+        if (broken)
+            throw std::runtime_error("An earlier write to the table " + table +
+                                     " failed; open the table again before adding records");
+        std::vector<RecordCodec::PendingMemo> memos;
+        std::vector<std::uint8_t> bytes = buildRecord(row, memos);
+        auto autoInc = advanceAutoIncrement(bytes);
+        broken = true; // until every write below has gone through
+        for (const auto& m : memos) {
+            auto block =
+                memo->append(m.signature, reinterpret_cast<const std::uint8_t*>(m.bytes.data()), m.bytes.size());
+            record->setMemoBlock(m.field, block, bytes.data());
+        }
+        if (!memos.empty())
+            memo->writeHeader();
+        std::uint64_t at =
+            layout.info.headerLength + static_cast<std::uint64_t>(layout.info.recordCount) * layout.info.recordLength;
+        bytes.push_back(kEndOfFile);
+        file->writeAt(at, bytes.data(), bytes.size());
+        writeAutoIncrement(autoInc);
+        std::uint8_t head[7];
+        auto today = todayDateBytes();
+        std::copy(today.begin(), today.end(), head);
+        writeLe32(head + 3, layout.info.recordCount + 1);
+        file->writeAt(1, head, sizeof head);
+        ++layout.info.recordCount;
+        broken = false;
+    }
+
+    std::unique_ptr<FileIo> file;
+    TableLayout layout;
+    TextCodec codec;
+    std::string table;
+    std::unique_ptr<MemoFile> memo;
+    std::unique_ptr<RecordCodec> record;
+    bool broken = false;
+};
+
+TableAppender::TableAppender(const std::filesystem::path& dbf) : TableAppender(dbf, realFileOpener()) {}
+
+TableAppender::TableAppender(const std::filesystem::path& dbf, FileOpener opener)
+    : m_impl(std::make_unique<Impl>(dbf, opener))
+{
+}
+
+TableAppender::~TableAppender()
+{
+    try {
+        if (m_impl->memo)
+            m_impl->memo->sync();
+        m_impl->file->sync();
+    } catch (...) {
+        // Flushing at close is best effort; every write has already reached the files.
+    }
+}
+
+const TableInfo& TableAppender::info() const
+{
+    return m_impl->layout.info;
+}
+
+void TableAppender::append(const std::vector<db::Value>& row)
+{
+    m_impl->append(row);
+}
+
+} // namespace db::vfp

@@ -1,0 +1,176 @@
+#include "TransferFixture.h"
+#include "commands/Commands.h"
+#include "db/builtin/BuiltinProviders.h"
+
+namespace transfertest {
+namespace {
+
+class SendToFoxProTest : public TransferTest {
+protected:
+    void sendSelected(const std::vector<std::string>& names, const std::vector<std::string>& selected,
+                      const std::string& current)
+    {
+        fill(m_list2, names, selected, current);
+        commands::sendToFoxPro(m_window);
+    }
+};
+
+TEST_F(SendToFoxProTest, ColumnsBecomeFloatBlobOrMemoByTypeAndEmptyValuesNull)
+{
+    // Declared so the stand-in reports adDouble, adLongVarBinary, adInteger, adVarChar, adLongVarChar,
+    // adDBTimeStamp.
+    ase("CREATE TABLE [Mixed] (d DOUBLE, b LONGVARBINARY, i INTEGER, v VARCHAR(20), t TEXT, ts DATETIME)");
+    ase("INSERT INTO [Mixed] VALUES (2.5, X'00FF41', 12, 'O''Brien', 'a' || char(13) || char(10) || 'b', "
+        "'2021-08-31 12:34:56')");
+    ase("INSERT INTO [Mixed] VALUES (NULL, NULL, NULL, '', NULL, NULL)");
+    sendSelected({"Mixed"}, {"Mixed"}, "Mixed");
+
+    EXPECT_TRUE(errorReports().empty()) << errorReports().front();
+    const auto fields = foxFields("Mixed");
+    ASSERT_EQ(fields.size(), 6u);
+    EXPECT_EQ(fields[0].type, db::ado::Double);        // FLOAT
+    EXPECT_EQ(fields[1].type, db::ado::LongVarBinary); // BLOB
+    for (size_t i = 2; i < 6; ++i)
+        EXPECT_EQ(fields[i].type, db::ado::LongVarChar) << i; // memo
+    const Rows rows = foxRows("Mixed");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], db::Value(2.5));
+    EXPECT_EQ(rows[0][1], db::Value(db::Bytes{0x00, 0xFF, 0x41}));
+    EXPECT_EQ(rows[0][2], db::Value("12"));
+    EXPECT_EQ(rows[0][3], db::Value("O'Brien"));
+    EXPECT_EQ(rows[0][4], db::Value("a\r\nb"));
+    EXPECT_EQ(text(rows[0][5]).substr(0, 19), "2021-08-31 12:34:56");
+    for (const auto& v : rows[1])
+        EXPECT_TRUE(v.isNull()) << v.toText();                      // Null and the empty text both arrive as NULL
+    EXPECT_EQ(entries(m_list1), std::vector<std::string>{"Mixed"}); // unchanged case
+    EXPECT_EQ(m_progress.values, (std::vector<int>{50, 100, 0}));
+    EXPECT_EQ(m_progress.text, "Progress Bar");
+    EXPECT_EQ(m_pointers, (std::vector<int>{11, 0, 0}));
+}
+
+TEST_F(SendToFoxProTest, AnEmptyTableIsCreatedWithAllItsColumns)
+{
+    ase("CREATE TABLE [nothing] (a TEXT, b DOUBLE, c INTEGER)");
+    sendSelected({"nothing"}, {"nothing"}, "nothing");
+    EXPECT_TRUE(errorReports().empty());
+    EXPECT_EQ(foxFields("nothing").size(), 3u);
+    EXPECT_TRUE(foxRows("nothing").empty());
+    EXPECT_EQ(entries(m_list1), std::vector<std::string>{"nothing"});
+}
+
+TEST_F(SendToFoxProTest, OverwriteYesDropsAndRecreatesNoLeavesEverythingUntouched)
+{
+    ase("CREATE TABLE [Orders] (n INTEGER)");
+    ase("INSERT INTO [Orders] VALUES (5)");
+    ase("CREATE TABLE [Parts] (n INTEGER)");
+    ase("INSERT INTO [Parts] VALUES (6)");
+    fox("CREATE TABLE \"orders\" (old C(5))");
+    fox("CREATE TABLE \"parts\" (old C(5))");
+    fox("INSERT INTO \"parts\" VALUES ('kept')");
+    fill(m_list1, {"orders", "PARTS"}, {}, "");
+    m_dialogs.answer(frame::AnswerNo);  // Parts, the bottom entry
+    m_dialogs.answer(frame::AnswerYes); // Orders
+    sendSelected({"Orders", "Parts"}, {"Orders", "Parts"}, "Parts");
+
+    EXPECT_EQ(m_dialogs.messages(),
+              (std::vector<std::string>{"Would you like to overwrite Parts?", "Would you like to overwrite Orders?"}));
+    EXPECT_TRUE(errorReports().empty());
+    EXPECT_EQ(foxRows("orders"), (Rows{{db::Value("5")}}));
+    EXPECT_EQ(foxRows("parts"), (Rows{{db::Value("kept")}}));
+    // "orders" was removed only in the spelling of the ASE list, so it stays beside "Orders".
+    EXPECT_EQ(entries(m_list1), (std::vector<std::string>{"Orders", "PARTS", "orders"}));
+    EXPECT_EQ(m_progress.values, (std::vector<int>{100, 0}));
+}
+
+TEST_F(SendToFoxProTest, WithoutACurrentEntryItAsksForOneAndOpensNothing)
+{
+    sendSelected({"t"}, {"t"}, "");
+    EXPECT_EQ(m_dialogs.messages(), std::vector<std::string>{"Please select a table to send."});
+    EXPECT_TRUE(m_pointers.empty());
+    EXPECT_FALSE(std::filesystem::exists(m_serverFile));
+}
+
+TEST_F(SendToFoxProTest, ACurrentEntryWithNothingSelectedTouchesNothing)
+{
+    ase("CREATE TABLE [t] (n INTEGER)");
+    sendSelected({"t"}, {}, "t");
+    EXPECT_TRUE(m_dialogs.shown().empty());
+    EXPECT_FALSE(foxHas("t"));
+    EXPECT_EQ(m_pointers, (std::vector<int>{11, 0}));
+}
+
+TEST_F(SendToFoxProTest, EachRefusedRowIsReportedWithItsStatementAndTheRestArrive)
+{
+    ase("CREATE TABLE [nums] (d DOUBLE, t TEXT)");
+    ase("INSERT INTO [nums] VALUES (1.5, 'one')");
+    fox("CREATE TABLE \"nums\" (d I, t M)"); // not in the list: no question; CREATE fails, I refuses 1.5
+    sendSelected({"nums"}, {"nums"}, "nums");
+    const auto reports = errorReports();
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_NE(reports[0].find("in Corvalen2021/08/31.Form2.PushButton4_Click at line 198\r\r"), std::string::npos);
+    EXPECT_TRUE(reports[0].ends_with("\r\rsql: CREATE TABLE \"nums\"(\"d\" FLOAT,\"t\" M)"));
+    EXPECT_NE(reports[1].find("at line 240\r\r"), std::string::npos);
+    EXPECT_TRUE(reports[1].ends_with("\r\rsql: INSERT INTO \"nums\" VALUES('1.5', 'one')"));
+    EXPECT_EQ(m_pointers.back(), 0);
+}
+
+TEST_F(SendToFoxProTest, NamesHoldingADoubleQuoteOrClosingBracketAreRefused)
+{
+    ase("CREATE TABLE \"q\"\"name\" (a TEXT)");           // table q"name
+    ase("CREATE TABLE \"b]name\" (a TEXT)");              // table b]name: its SELECT cannot be written
+    ase("CREATE TABLE [cols] (\"x\"\"y\" TEXT, z TEXT)"); // column x"y
+    ase("INSERT INTO [cols] VALUES ('1', '2')");
+    sendSelected({"q\"name", "b]name", "cols"}, {"q\"name", "b]name", "cols"}, "cols");
+    const auto reports = errorReports();
+    ASSERT_EQ(reports.size(), 3u);
+    // The list is sorted: q"name is the bottom entry and goes first.
+    EXPECT_TRUE(reports[0].starts_with("The name q\"name holds the character \""));
+    EXPECT_NE(reports[0].find("at line 146"), std::string::npos);
+    EXPECT_TRUE(reports[1].starts_with("The name x\"y holds the character \""));
+    EXPECT_NE(reports[1].find("at line 152"), std::string::npos);
+    EXPECT_TRUE(reports[2].starts_with("The name b]name holds the character ]"));
+    EXPECT_NE(reports[2].find("at line 144"), std::string::npos);
+    EXPECT_FALSE(foxHas("cols"));
+    EXPECT_EQ(m_list1.count(), 0);
+    EXPECT_EQ(m_pointers.back(), 0);
+}
+
+} // namespace
+} // namespace transfertest
+
+namespace transfertest {
+namespace {
+
+// A server whose table shrinks between the count and the read: it counts three rows and delivers one.
+class ShrinkingServer : public db::ProviderConnection {
+public:
+    void execute(const std::string&) override {}
+    std::unique_ptr<db::Cursor> query(const std::string&) override
+    {
+        struct Shrinking : db::MemoryCursor {
+            using MemoryCursor::MemoryCursor;
+            long long recordCount() override { return 3; }
+        };
+        return std::make_unique<Shrinking>(std::vector<db::FieldInfo>{{"a", db::ado::VarChar}},
+                                           std::vector<std::vector<db::Value>>{{db::Value("only")}});
+    }
+    std::unique_ptr<db::Cursor> tablesSchema() override { return nullptr; }
+};
+
+TEST_F(SendToFoxProTest, RowsThatVanishAfterTheCountAreNotSentAsEmptyRows)
+{
+    db::registerProvider("ASEOLEDB", [](const db::ConnectionString&, const db::OpenOptions&) {
+        return std::make_unique<ShrinkingServer>();
+    });
+    sendSelected({"shrunk"}, {"shrunk"}, "shrunk");
+    db::registerBuiltinProviders();
+
+    EXPECT_TRUE(errorReports().empty()) << errorReports().front();
+    const Rows rows = foxRows("shrunk");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], db::Value("only"));
+    EXPECT_EQ(m_pointers.back(), 0);
+}
+
+} // namespace
+} // namespace transfertest

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace ui {
+
+// True when the path's last-change time can be read; never fails.
+bool FileExists(const QString& path);
+
+// The folder of the program's executable, without a trailing separator.
+QString ProgramFolder();
+
+// A file beside the program, named as the program folder followed by a text that starts with a backslash
+// ("\\HAND-M.CUR", "\\x\\o.cjs"); the backslashes become the platform's separator.
+QString besideProgram(const QString& backslashName);
+
+// The look at start-up. ApplySkin: when the skin file (a Qt style sheet at "\x\o.cjs" beside the program) is
+// there, the connection window and its frames, labels, option buttons and check boxes take the button-face
+// colour and the sheet is applied; otherwise nothing changes. ResetBackColors does the colours on any window,
+// always.
+void ApplySkin(QWidget& form1);
+void ResetBackColors(QWidget& window);
+
+// The product title shortened by whole words: the last word goes at least once, then while over 40 characters.
+// A title with no blank to cut at stays as it is.
+QString shortenedTitle(const QString& productTitle);
+
+// Sets and returns the application title, the caption of every message box shown without one.
+QString SetApplicationTitle();
+QString applicationTitle();
+
+// One start in a hundred opens the maker's web site in the user's browser, without waiting for it.
+// `draw` gives a whole number from 1 to 100; `open` opens an address. Both default to the real ones.
+int drawOneToHundred(unsigned seed);
+void VisitWebSiteAtRandom(const std::function<int()>& draw = {}, const std::function<void(const QString&)>& open = {});
+
+} // namespace ui
