@@ -27,12 +27,7 @@ double statusMiB(const std::string& key)
 
 db::vfp::FieldDef field(const std::string& name, char type, int length = 0, int decimals = 0)
 {
-    db::vfp::FieldDef f;
-    f.name = name;
-    f.type = type;
-    f.length = length;
-    f.decimals = decimals;
-    return f;
+    return db::vfp::makeField(name, type, {.length = length, .decimals = decimals});
 }
 
 void generate(const std::filesystem::path& dbf, long rows)

@@ -58,12 +58,7 @@ void replaceTable(const fs::path& folder, const std::string& name, const std::ve
 
 FieldDef field(const char* name, char type, int length, int decimals = 0)
 {
-    FieldDef f;
-    f.name = name;
-    f.type = type;
-    f.length = length;
-    f.decimals = decimals;
-    return f;
+    return db::vfp::makeField(name, type, {.length = length, .decimals = decimals});
 }
 
 db::Date dateOf(int dayNumber) // days after 1 January 2019, months kept to 28 days for simplicity
@@ -79,8 +74,10 @@ void writeCustomers(const fs::path& folder, Dice& dice, int count)
     db::vfp::TableAppender table(folder / "customers.dbf");
     for (int id = 1; id <= count; ++id) {
         std::string company = std::string(dice.pick(NamePrefixes)) + dice.pick(NameSuffixes);
-        std::string phone =
-            "0" + std::to_string(100 + dice.roll(900)) + " " + std::to_string(100000 + dice.roll(900000));
+        std::string phone = "0";
+        phone += std::to_string(100 + dice.roll(900));
+        phone += ' ';
+        phone += std::to_string(100000 + dice.roll(900000));
         table.append({db::Value(id), db::Value(company), db::Value(dice.pick(Towns)), db::Value(dice.pick(Countries)),
                       db::Value(phone), db::Value(dateOf(dice.roll(1000))), db::Value(dice.roll(5) != 0)});
     }

@@ -77,6 +77,33 @@ std::unique_ptr<OdbcLink> connectDirect(const std::string& driverString)
     return std::make_unique<OdbcLink>(a.env, a.dbc);
 }
 
+namespace {
+
+bool realDeadlineWait(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                      std::chrono::milliseconds deadline, const std::function<bool()>& done)
+{
+    return cv.wait_for(lock, deadline, done);
+}
+
+std::mutex waitMutex;
+DeadlineWait currentWait = realDeadlineWait;
+
+DeadlineWait deadlineWait()
+{
+    std::lock_guard lock(waitMutex);
+    return currentWait;
+}
+
+} // namespace
+
+DeadlineWait setDeadlineWait(DeadlineWait wait)
+{
+    std::lock_guard lock(waitMutex);
+    DeadlineWait old = std::move(currentWait);
+    currentWait = wait ? std::move(wait) : DeadlineWait(realDeadlineWait);
+    return old;
+}
+
 std::unique_ptr<OdbcLink> connectWithDeadline(const std::string& driverString, std::chrono::milliseconds deadline,
                                               const std::string& where)
 {
@@ -104,8 +131,9 @@ std::unique_ptr<OdbcLink> connectWithDeadline(const std::string& driverString, s
         shared->cv.notify_one();
     }).detach();
 
+    const DeadlineWait wait = deadlineWait();
     std::unique_lock lock(shared->m);
-    if (!shared->cv.wait_for(lock, deadline, [&] { return shared->done; })) {
+    if (!wait(lock, shared->cv, deadline, [&] { return shared->done; })) {
         // The worker is stuck inside the driver. Its handles stay with it, deliberately leaked while it is stuck:
         // freeing them under a thread that is still using them would crash. Should the driver return after
         // all, the worker frees them itself (see above).

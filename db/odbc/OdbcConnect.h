@@ -1,7 +1,10 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <sql.h>
 #include <sqlext.h>
 #include <string>
@@ -21,6 +24,14 @@ private:
     SQLHENV m_env;
     SQLHDBC m_dbc;
 };
+
+// How a connect waits for its worker: until `done` answers true (true) or `deadline` has passed (false). The real
+// one waits on the steady clock; tests put in one that decides without waiting, so no result depends on how busy
+// the machine is.
+using DeadlineWait = std::function<bool(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+                                        std::chrono::milliseconds deadline, const std::function<bool()>& done)>;
+// Sets the wait every later connect uses; an empty one puts back the real one. Returns the one it replaces.
+DeadlineWait setDeadlineWait(DeadlineWait wait);
 
 // Connects on the calling thread.
 std::unique_ptr<OdbcLink> connectDirect(const std::string& driverString);

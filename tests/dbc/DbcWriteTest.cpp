@@ -17,13 +17,7 @@ namespace {
 std::vector<FieldDef> oneColumnPerType()
 {
     auto f = [](const char* name, char type, int length, int decimals = 0, bool binary = false) {
-        FieldDef d;
-        d.name = name;
-        d.type = type;
-        d.length = length;
-        d.decimals = decimals;
-        d.binary = binary;
-        return d;
+        return db::vfp::makeField(name, type, {.length = length, .decimals = decimals, .binary = binary});
     };
     return {f("Blob", 'W', 4),
             f("Character", 'C', 10),
@@ -89,11 +83,7 @@ protected:
 
 FieldDef column(const char* name, char type = 'C', int length = 10)
 {
-    FieldDef d;
-    d.name = name;
-    d.type = type;
-    d.length = length;
-    return d;
+    return db::vfp::makeField(name, type, {.length = length});
 }
 
 } // namespace

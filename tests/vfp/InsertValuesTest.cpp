@@ -11,14 +11,8 @@ namespace {
 
 FieldDef field(char type, int length = 0, int decimals = 0, bool binary = false, bool nullable = true)
 {
-    FieldDef f;
-    f.name = std::string("F") + type;
-    f.type = type;
-    f.length = length;
-    f.decimals = decimals;
-    f.binary = binary;
-    f.nullable = nullable;
-    return f;
+    return db::vfp::makeField(std::string("F") + type, type,
+                              {.length = length, .decimals = decimals, .nullable = nullable, .binary = binary});
 }
 
 SqlLiteral text(const std::string& s)

@@ -17,15 +17,10 @@ std::string parseError(const std::string& sql)
     return "(accepted)";
 }
 
+// A column as CREATE TABLE gives it: nullable unless NOT NULL is written.
 FieldDef col(const char* name, char type, int length, int decimals = 0, bool nullable = true)
 {
-    FieldDef f;
-    f.name = name;
-    f.type = type;
-    f.length = length;
-    f.decimals = decimals;
-    f.nullable = nullable;
-    return f;
+    return db::vfp::makeField(name, type, {.length = length, .decimals = decimals, .nullable = nullable});
 }
 
 } // namespace

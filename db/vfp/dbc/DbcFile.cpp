@@ -1,9 +1,8 @@
 #include "db/vfp/dbc/DbcFile.h"
 
+#include "db/vfp/table/DbfHeader.h"
 #include "db/vfp/table/TableFiles.h"
 
-#include <chrono>
-#include <ctime>
 #include <stdexcept>
 
 namespace db::vfp {
@@ -64,11 +63,8 @@ void writeBytes(FileIo& file, std::uint64_t offset, const std::string& bytes)
 // Today's date as Visual FoxPro stores it in a header: year % 100, month, day.
 std::string headerDate()
 {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {static_cast<char>((local.tm_year + 1900) % 100), static_cast<char>(local.tm_mon + 1),
-            static_cast<char>(local.tm_mday)};
+    const auto bytes = todayDateBytes();
+    return {static_cast<char>(bytes[0]), static_cast<char>(bytes[1]), static_cast<char>(bytes[2])};
 }
 
 } // namespace

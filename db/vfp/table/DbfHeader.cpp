@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <mutex>
 #include <stdexcept>
 
 namespace db::vfp {
@@ -230,9 +231,34 @@ TableLayout readHeader(FileIo& file)
     return parseHeader(bytes.data(), got, table);
 }
 
+namespace {
+
+std::chrono::system_clock::time_point systemNow()
+{
+    return std::chrono::system_clock::now();
+}
+
+std::mutex clockMutex;
+HeaderClock headerClock = systemNow;
+
+} // namespace
+
+HeaderClock setHeaderClock(HeaderClock clock)
+{
+    std::lock_guard lock(clockMutex);
+    HeaderClock old = std::move(headerClock);
+    headerClock = clock ? std::move(clock) : HeaderClock(systemNow);
+    return old;
+}
+
 std::array<std::uint8_t, 3> todayDateBytes()
 {
-    std::time_t now = std::time(nullptr);
+    HeaderClock clock;
+    {
+        std::lock_guard lock(clockMutex);
+        clock = headerClock;
+    }
+    const std::time_t now = std::chrono::system_clock::to_time_t(clock());
     std::tm tm{};
     localtime_r(&now, &tm);
     return {static_cast<std::uint8_t>((tm.tm_year + 1900) % 100), static_cast<std::uint8_t>(tm.tm_mon + 1),

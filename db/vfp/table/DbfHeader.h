@@ -5,8 +5,10 @@
 #include "db/vfp/table/TableFiles.h"
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,8 +54,13 @@ TableLayout layoutForNewTable(const std::vector<FieldDef>& fields, std::uint8_t 
 // Header bytes for `layout` (header, descriptors, terminator, backlink area).
 std::vector<std::uint8_t> serializeHeader(const TableLayout& layout);
 
-// Date bytes as Visual FoxPro writes them: year % 100, month, day of the local date.
+// Date bytes as Visual FoxPro writes them: year % 100, month, day of the local date, by the header clock.
 std::array<std::uint8_t, 3> todayDateBytes();
+
+// The clock the engine dates headers by (tables and containers); tests put in a fixed day. An empty one puts back
+// the system clock. Returns the one it replaces.
+using HeaderClock = std::function<std::chrono::system_clock::time_point()>;
+HeaderClock setHeaderClock(HeaderClock clock);
 
 std::uint16_t readLe16(const std::uint8_t* p);
 std::uint32_t readLe32(const std::uint8_t* p);

@@ -4,6 +4,39 @@
 
 namespace db::vfp {
 
+int fixedWidth(char type)
+{
+    switch (type) {
+    case 'I':
+    case 'M':
+    case 'G':
+    case 'W':
+        return 4;
+    case 'L':
+        return 1;
+    case 'B':
+    case 'Y':
+    case 'D':
+    case 'T':
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+FieldDef makeField(std::string name, char type, ColumnOptions options)
+{
+    FieldDef f;
+    f.name = std::move(name);
+    f.type = type;
+    const int fixed = fixedWidth(type);
+    f.length = fixed != 0 ? fixed : options.length;
+    f.decimals = type == 'Y' ? 4 : options.decimals;
+    f.nullable = options.nullable;
+    f.binary = options.binary;
+    return f;
+}
+
 int adoTypeOf(const FieldDef& f)
 {
     switch (f.type) {

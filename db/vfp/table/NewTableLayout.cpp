@@ -41,11 +41,11 @@ FieldDef normalize(FieldDef f)
             badField(f, "the decimals must leave room for the decimal point");
         break;
     case 'B':
-        f.length = 8;
+        f.length = fixedWidth('B');
         f.decimals = std::clamp(f.decimals, 0, 18);
         break;
     case 'Y':
-        f.length = 8;
+        f.length = fixedWidth('Y');
         f.decimals = 4;
         break;
     case 'I':
@@ -55,7 +55,7 @@ FieldDef normalize(FieldDef f)
     case 'M':
     case 'G':
     case 'W':
-        f.length = (f.type == 'I' || f.type == 'M' || f.type == 'G' || f.type == 'W') ? 4 : f.type == 'L' ? 1 : 8;
+        f.length = fixedWidth(f.type);
         f.decimals = 0;
         break;
     default:

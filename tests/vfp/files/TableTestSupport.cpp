@@ -7,14 +7,8 @@ namespace filetest {
 
 db::vfp::FieldDef field(const std::string& name, char type, int length, int decimals, bool nullable, bool binary)
 {
-    db::vfp::FieldDef f;
-    f.name = name;
-    f.type = type;
-    f.length = length;
-    f.decimals = decimals;
-    f.nullable = nullable;
-    f.binary = binary;
-    return f;
+    return db::vfp::makeField(name, type,
+                              {.length = length, .decimals = decimals, .nullable = nullable, .binary = binary});
 }
 
 std::vector<std::vector<db::Value>> readRows(const std::filesystem::path& dbf)
