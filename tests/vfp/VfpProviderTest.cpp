@@ -231,18 +231,15 @@ TEST_F(VfpProviderTest, SessionsInterleavingOnOneTableLoseNoRows)
     EXPECT_EQ(got[0][0], Value(std::int64_t{42}));
 }
 
-// A copy sends one INSERT per row; the open appender keeps that fast, and the rows are all there afterwards.
-TEST_F(VfpProviderTest, ManyInsertsStayFastAndComplete)
+// A copy sends one INSERT per row through the open appender; the rows are all there afterwards (its speed is
+// measured by the benchmarks).
+TEST_F(VfpProviderTest, ManyInsertsAreAllThere)
 {
     connection.Execute("CREATE TABLE \"big\"(\"a\" M,\"b\" FLOAT,\"c\" M,\"d\" BLOB)");
     const int n = 20000;
-    auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < n; ++i)
         connection.Execute("INSERT INTO \"big\" VALUES('row " + std::to_string(i) + "', '" + std::to_string(i) +
                            ".5', NULL, '0x00ff')");
-    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    RecordProperty("inserts_per_second", static_cast<int>(n / seconds));
-    EXPECT_LT(seconds, 20.0);
     db::Recordset rs;
     rs.Open("SELECT * FROM \"big\"", connection);
     EXPECT_EQ(rs.RecordCount(), n);
