@@ -9,10 +9,6 @@ namespace db::vfp {
 
 // Opens a database container (.dbc with its .dct and .dcx) as the tables of a connection. Throws with a
 // description a user can act on when the file is missing or not a container.
-//
-// Note for the container's author: until your implementation is in the library, DatabaseContainerPending.cpp
-// defines this so that the provider links and a .dbc fails clearly. Remove that file from CMakeLists.txt (and
-// the repository) when you add yours.
 std::unique_ptr<TableSource> openDatabaseContainer(const std::filesystem::path& dbcFile);
 
 } // namespace db::vfp
