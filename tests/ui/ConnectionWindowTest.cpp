@@ -183,18 +183,18 @@ TEST_F(Fields, TabbingSelectsTheWholeTextOfTheNextField)
     store("ASEUser", "sa");
     ui::Form1& form1 = startForm1();
     QApplication::setActiveWindow(&form1);
-    QLineEdit& text1 = control<QLineEdit>(form1, "Text1");
-    text1.setFocus(Qt::OtherFocusReason);
-    text1.setCursorPosition(3);
-    QTest::keyClick(&text1, Qt::Key_Tab);
-    QLineEdit& text2 = control<QLineEdit>(form1, "Text2");
-    ASSERT_TRUE(text2.hasFocus());
-    EXPECT_EQ(text2.selectedText(), "5000");
-    QTest::keyClick(&text2, Qt::Key_Tab);
+    QLineEdit& serverBox = control<QLineEdit>(form1, "Text1");
+    serverBox.setFocus(Qt::OtherFocusReason);
+    serverBox.setCursorPosition(3);
+    QTest::keyClick(&serverBox, Qt::Key_Tab);
+    QLineEdit& portBox = control<QLineEdit>(form1, "Text2");
+    ASSERT_TRUE(portBox.hasFocus());
+    EXPECT_EQ(portBox.selectedText(), "5000");
+    QTest::keyClick(&portBox, Qt::Key_Tab);
     EXPECT_EQ(control<QLineEdit>(form1, "Text3").selectedText(), "sa");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-    EXPECT_EQ(text1.selectedText(), "server one");
+    EXPECT_EQ(serverBox.selectedText(), "server one");
 }
 
 TEST_F(Fields, AStoreThatCannotBeWrittenIsReportedOnceNotOnEveryKeystroke)
