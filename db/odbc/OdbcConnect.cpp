@@ -1,5 +1,6 @@
 #include "db/odbc/OdbcConnect.h"
 
+#include "db/Replaceable.h"
 #include "db/odbc/OdbcError.h"
 
 #include <condition_variable>
@@ -85,23 +86,17 @@ bool realDeadlineWait(std::unique_lock<std::mutex>& lock, std::condition_variabl
     return cv.wait_for(lock, deadline, done);
 }
 
-std::mutex waitMutex;
-DeadlineWait currentWait = realDeadlineWait;
-
-DeadlineWait deadlineWait()
+db::Replaceable<DeadlineWait>& deadlineWait()
 {
-    std::lock_guard lock(waitMutex);
-    return currentWait;
+    static db::Replaceable<DeadlineWait> wait{DeadlineWait(realDeadlineWait)};
+    return wait;
 }
 
 } // namespace
 
 DeadlineWait setDeadlineWait(DeadlineWait wait)
 {
-    std::lock_guard lock(waitMutex);
-    DeadlineWait old = std::move(currentWait);
-    currentWait = wait ? std::move(wait) : DeadlineWait(realDeadlineWait);
-    return old;
+    return deadlineWait().replace(std::move(wait));
 }
 
 std::unique_ptr<OdbcLink> connectWithDeadline(const std::string& driverString, std::chrono::milliseconds deadline,
@@ -131,7 +126,7 @@ std::unique_ptr<OdbcLink> connectWithDeadline(const std::string& driverString, s
         shared->cv.notify_one();
     }).detach();
 
-    const DeadlineWait wait = deadlineWait();
+    const DeadlineWait wait = deadlineWait().get();
     std::unique_lock lock(shared->m);
     if (!wait(lock, shared->cv, deadline, [&] { return shared->done; })) {
         // The worker is stuck inside the driver. Its handles stay with it, deliberately leaked while it is stuck:

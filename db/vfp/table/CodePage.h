@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Utf8.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -53,6 +55,5 @@ private:
 };
 
 // Appends the UTF-8 form of a code point.
-void appendUtf8(std::string& out, std::uint32_t cp);
 
 } // namespace db::vfp

@@ -1,12 +1,12 @@
 #include "db/vfp/table/DbfHeader.h"
 
+#include "db/Replaceable.h"
 #include "db/vfp/table/CodePage.h"
 #include "db/vfp/table/FileIo.h"
 
 #include <algorithm>
 #include <cctype>
 #include <ctime>
-#include <mutex>
 #include <stdexcept>
 
 namespace db::vfp {
@@ -238,26 +238,22 @@ std::chrono::system_clock::time_point systemNow()
     return std::chrono::system_clock::now();
 }
 
-std::mutex clockMutex;
-HeaderClock headerClock = systemNow;
+db::Replaceable<HeaderClock>& headerClock()
+{
+    static db::Replaceable<HeaderClock> clock{HeaderClock(systemNow)};
+    return clock;
+}
 
 } // namespace
 
 HeaderClock setHeaderClock(HeaderClock clock)
 {
-    std::lock_guard lock(clockMutex);
-    HeaderClock old = std::move(headerClock);
-    headerClock = clock ? std::move(clock) : HeaderClock(systemNow);
-    return old;
+    return headerClock().replace(std::move(clock));
 }
 
 std::array<std::uint8_t, 3> todayDateBytes()
 {
-    HeaderClock clock;
-    {
-        std::lock_guard lock(clockMutex);
-        clock = headerClock;
-    }
+    const HeaderClock clock = headerClock().get();
     const std::time_t now = std::chrono::system_clock::to_time_t(clock());
     std::tm tm{};
     localtime_r(&now, &tm);
