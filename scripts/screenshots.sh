@@ -9,7 +9,22 @@ cmake -S . -B "$build" -G Ninja >/dev/null
 cmake --build "$build" --target corvalen
 program="$(cd "$build/app" && pwd)"
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+# The pictures show a path a reader would have, not this machine's build folder.
+samples="${SCREENSHOT_SAMPLES:-/home/user/Samples}"
+made_samples=""
+if [ ! -e "$samples" ]; then
+    mkdir -p "$samples"
+    made_samples="$samples"
+fi
+cp -r "$program/Samples/." "$samples/"
+cleanup() {
+    rm -rf "$work"
+    if [ -n "$made_samples" ]; then
+        rm -rf "$made_samples"
+        rmdir -p --ignore-fail-on-non-empty "$(dirname "$made_samples")" 2>/dev/null || true
+    fi
+}
+trap cleanup EXIT
 
 shoot() { # shoot <config folder> <picture>
     XDG_CONFIG_HOME="$1" xvfb-run -a -s "-screen 0 1024x768x24" "$program/corvalen" --screenshot "$2"
@@ -25,13 +40,13 @@ ASEUser=sa
 ASEPassword=secret
 ASEDatabase=pubs2
 DBCFile=
-FreeTableFolder="$program/Samples"
+FreeTableFolder="$samples"
 FoxproOption=2
 INI
 shoot "$work/form1" docs/form1.png
 
 # The tables window: the demonstration settings, with two tables already on the stand-in server.
-scripts/demo-settings.sh "$program/Samples" "$work/demo/server.db" "$work/form2"
+scripts/demo-settings.sh "$samples" "$work/demo/server.db" "$work/form2"
 python3 - "$work/demo/server.db" <<'PY'
 import sqlite3, sys
 db = sqlite3.connect(sys.argv[1])

@@ -2,8 +2,11 @@
 
 #include "ui/WindowHelpers.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -15,6 +18,30 @@ QString titleOrApplication(const std::string& title)
 {
     return title.empty() ? applicationTitle() : QString::fromStdString(title);
 }
+
+// A Yes/No question has no way out but its two buttons: Esc and the close button do nothing.
+class QuestionBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Escape && standardButtons() == (QMessageBox::Yes | QMessageBox::No)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (standardButtons() == (QMessageBox::Yes | QMessageBox::No) && !clickedButton()) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
 
 } // namespace
 
@@ -40,7 +67,8 @@ QString qtFileFilter(const std::string& filter)
 
 int QtDialogs::messageBox(const std::string& text, int style, const std::string& title)
 {
-    QMessageBox box;
+    // Owned by the window that asks: centred over it and modal to it.
+    QuestionBox box(QApplication::activeWindow());
     box.setWindowTitle(titleOrApplication(title));
     box.setText(displayText(text));
     if ((style & 0xF) == frame::YesNo) {
@@ -60,8 +88,9 @@ int QtDialogs::messageBox(const std::string& text, int style, const std::string&
 std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText)
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(nullptr, titleOrApplication(title), displayText(prompt),
-                                                 QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
+    const QString answer =
+        QInputDialog::getText(QApplication::activeWindow(), titleOrApplication(title), displayText(prompt),
+                              QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
     return ok ? answer.toStdString() : std::string();
 }
 

@@ -99,6 +99,9 @@ QString shortenedTitle(const QString& productTitle)
 QString SetApplicationTitle()
 {
     g_applicationTitle = shortenedTitle(frame::build::ProductTitle);
+    // The same name on the desktop: the window class the task list groups the windows by. (Not the display
+    // name: Qt would add it to every caption, message boxes included.)
+    QCoreApplication::setApplicationName(g_applicationTitle);
     return g_applicationTitle;
 }
 
@@ -113,7 +116,7 @@ int drawOneToHundred(unsigned seed)
     return std::uniform_int_distribution<int>(1, 100)(generator);
 }
 
-void VisitWebSiteAtRandom(const std::function<int()>& draw, const std::function<void(const QString&)>& open)
+void VisitWebSiteAtRandom(const std::function<int()>& draw, const std::function<bool(const QString&)>& open)
 {
     int number = 0;
     if (draw) {
@@ -125,10 +128,10 @@ void VisitWebSiteAtRandom(const std::function<int()>& draw, const std::function<
     if (number != 7)
         return;
     const QString address = frame::build::MakerWebSite;
-    if (open)
-        open(address);
-    else
-        QDesktopServices::openUrl(QUrl(address)); // returns without waiting for the browser
+    // Both return without waiting for the browser; they only tell whether one could be started.
+    const bool started = open ? open(address) : QDesktopServices::openUrl(QUrl(address));
+    if (!started)
+        throw std::runtime_error("No web browser could be started for " + address.toStdString() + ".");
 }
 
 } // namespace ui

@@ -33,8 +33,9 @@ QString SetApplicationTitle();
 QString applicationTitle();
 
 // One start in a hundred opens the maker's web site in the user's browser, without waiting for it.
-// `draw` gives a whole number from 1 to 100; `open` opens an address. Both default to the real ones.
+// `draw` gives a whole number from 1 to 100; `open` starts the browser on an address and tells whether it started.
+// Both default to the real ones. A browser that does not start is a failure (the caller's trap reports it).
 int drawOneToHundred(unsigned seed);
-void VisitWebSiteAtRandom(const std::function<int()>& draw = {}, const std::function<void(const QString&)>& open = {});
+void VisitWebSiteAtRandom(const std::function<int()>& draw = {}, const std::function<bool(const QString&)>& open = {});
 
 } // namespace ui

@@ -7,7 +7,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -48,6 +53,7 @@ TEST(WindowHelpers, WebSiteOpensOnlyOnSevenAndAboutOnceInAHundredStarts)
     auto open = [&](const QString& a) {
         ++opened;
         address = a;
+        return true;
     };
     for (int n = 1; n <= 100; ++n)
         ui::VisitWebSiteAtRandom([n] { return n; }, open);
@@ -91,6 +97,51 @@ TEST(WindowHelpers, SkinIsLeftAloneWhenTheFileIsMissing)
     ui::ApplySkin(form1); // no x/o.cjs beside the test program
     EXPECT_FALSE(form1.autoFillBackground());
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
+}
+
+TEST(WindowHelpers, ABrowserThatDoesNotStartIsAFailureNamingTheAddress)
+{
+    try {
+        ui::VisitWebSiteAtRandom([] { return 7; }, [](const QString&) { return false; });
+        FAIL() << "a browser that did not start passed as opened";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("https://www.example.com/"), std::string::npos) << e.what();
+    }
+    EXPECT_NO_THROW(ui::VisitWebSiteAtRandom([] { return 8; }, [](const QString&) { return false; }));
+}
+
+// Runs `step` once the message box the dialogs are about to show is up; the box answers through its buttons.
+void whenTheBoxIsUp(const std::function<void(QMessageBox&)>& step)
+{
+    QTimer::singleShot(0, [step] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        step(*box);
+    });
+}
+
+TEST(QtDialogs, AYesNoQuestionBelongsToTheAskingWindowAndEscDoesNothing)
+{
+    QWidget window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ui::QtDialogs dialogs;
+    QWidget* owner = nullptr;
+    bool visibleAfterEsc = false;
+    whenTheBoxIsUp([&](QMessageBox& box) {
+        owner = box.parentWidget();
+        QTest::keyClick(&box, Qt::Key_Escape);
+        box.close();
+        visibleAfterEsc = box.isVisible();
+        box.button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(dialogs.messageBox("Would you like to overwrite x?", frame::YesNo, "Overwrite?"), frame::AnswerNo);
+    EXPECT_EQ(owner, &window);
+    EXPECT_TRUE(visibleAfterEsc);
+
+    // An OK message still closes with Esc.
+    whenTheBoxIsUp([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    EXPECT_EQ(dialogs.messageBox("Connection successful.", frame::OkOnly, ""), frame::AnswerOk);
 }
 
 TEST(QtDialogs, LoneCarriageReturnsBreakLinesOnScreenAndFiltersReadAsQtFilters)
