@@ -93,9 +93,11 @@ ConnectionString ConnectionString::parse(const std::string& text)
 
 std::optional<std::string> ConnectionString::get(const std::string& key) const
 {
-    for (auto it = m_pairs.rbegin(); it != m_pairs.rend(); ++it)
-        if (equalsIgnoreCase(it->first, key))
-            return it->second;
+    // The last of repeated keys wins.
+    const auto it = std::find_if(m_pairs.rbegin(), m_pairs.rend(),
+                                 [&key](const auto& pair) { return equalsIgnoreCase(pair.first, key); });
+    if (it != m_pairs.rend())
+        return it->second;
     return std::nullopt;
 }
 

@@ -6,10 +6,6 @@
 
 namespace db {
 
-namespace {
-const Value kNull;
-}
-
 const std::string& Field::Name() const
 {
     m_rs->requireOpen();
@@ -31,7 +27,8 @@ const Value& Field::value() const
     return m_rs->m_row.at(static_cast<size_t>(m_index));
 }
 
-void Recordset::Open(const std::string& source, Connection& connection, CursorType, LockType)
+void Recordset::Open(const std::string& source, Connection& connection, CursorType /*cursorType*/,
+                     LockType /*lockType*/)
 {
     if (m_cursor)
         throw std::runtime_error("Operation is not allowed when the object is open.");

@@ -49,7 +49,7 @@ public:
         std::variant<Null, bool, std::int64_t, double, Currency, Decimal, Date, Time, DateTime, std::string, Bytes>;
 
     Value() = default;
-    Value(Null) {}
+    Value(Null /*null*/) {}
     Value(bool b) : m_v(b) {}
     Value(int i) : m_v(static_cast<std::int64_t>(i)) {}
     Value(std::int64_t i) : m_v(i) {}

@@ -4,7 +4,6 @@
 
 #include <clocale>
 #include <cwctype>
-#include <locale.h>
 
 namespace frame {
 
@@ -53,7 +52,7 @@ std::string lowerText(const std::string& text)
     out.reserve(text.size());
     const locale_t locale = unicodeCase();
     for (std::size_t i = 0; i < text.size();) {
-        const unsigned char b = static_cast<unsigned char>(text[i]);
+        const auto b = static_cast<unsigned char>(text[i]);
         if (b < 0x80) {
             out += static_cast<char>(b >= 'A' && b <= 'Z' ? b + ('a' - 'A') : b);
             ++i;

@@ -19,7 +19,8 @@ bool registeredLibrary(const std::string& name, std::string& library)
     bool found = false;
     SQLCHAR desc[256];
     SQLCHAR attrs[2048];
-    SQLSMALLINT descLen = 0, attrsLen = 0;
+    SQLSMALLINT descLen = 0;
+    SQLSMALLINT attrsLen = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
     while (!found &&
            succeeded(SQLDrivers(env, direction, desc, sizeof desc, &descLen, attrs, sizeof attrs, &attrsLen))) {

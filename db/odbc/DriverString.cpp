@@ -1,5 +1,6 @@
 #include "db/odbc/DriverString.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -13,10 +14,7 @@ constexpr const char* kStandInPrefix = "sqlite:";
 
 bool allDigits(const std::string& s)
 {
-    for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
+    return std::ranges::all_of(s, [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool startsWithIgnoreCase(const std::string& s, const std::string& prefix)
@@ -26,10 +24,7 @@ bool startsWithIgnoreCase(const std::string& s, const std::string& prefix)
 
 bool oneOf(const std::string& key, std::initializer_list<const char*> names)
 {
-    for (const char* n : names)
-        if (equalsIgnoreCase(key, n))
-            return true;
-    return false;
+    return std::ranges::any_of(names, [&key](const char* n) { return equalsIgnoreCase(key, n); });
 }
 
 // Keys our own string already carries from the named OLE DB attributes, or that only we read.

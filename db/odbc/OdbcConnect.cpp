@@ -47,8 +47,11 @@ void attemptConnect(Attempt& a, const std::string& driverString, SQLUINTEGER log
         freeHandles(a, false);
         return;
     }
-    if (loginTimeoutSeconds > 0)
-        SQLSetConnectAttr(a.dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeoutSeconds)), 0);
+    if (loginTimeoutSeconds > 0) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): ODBC passes integer attribute values in the pointer argument
+        auto* const timeout = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeoutSeconds));
+        SQLSetConnectAttr(a.dbc, SQL_ATTR_LOGIN_TIMEOUT, timeout, 0);
+    }
     std::string text = driverString;
     SQLRETURN rc = SQLDriverConnect(a.dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS, nullptr, 0,
                                     nullptr, SQL_DRIVER_NOPROMPT);

@@ -21,7 +21,10 @@ void OdbcCursor::describe()
         throw std::runtime_error("The statement returned no rows to read.");
     for (SQLUSMALLINT c = 1; c <= static_cast<SQLUSMALLINT>(columns); ++c) {
         SQLCHAR name[512] = {};
-        SQLSMALLINT nameLen = 0, sqlType = 0, digits = 0, nullable = 0;
+        SQLSMALLINT nameLen = 0;
+        SQLSMALLINT sqlType = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
         SQLULEN size = 0;
         m_stmt.check(SQLDescribeCol(m_stmt.get(), c, name, sizeof name, &nameLen, &sqlType, &size, &digits, &nullable),
                      "Describing a column");

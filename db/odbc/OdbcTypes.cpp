@@ -72,7 +72,8 @@ std::optional<Decimal> parseDecimal(const std::string& text)
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
-    std::string whole, fraction;
+    std::string whole;
+    std::string fraction;
     bool point = false;
     for (; i < text.size(); ++i) {
         char c = text[i];

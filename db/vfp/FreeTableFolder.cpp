@@ -42,7 +42,7 @@ fs::path FreeTableFolder::tableFile(const std::string& name)
     return *file;
 }
 
-std::vector<std::string> FreeTableFolder::longFieldNames(const std::string&)
+std::vector<std::string> FreeTableFolder::longFieldNames(const std::string& /*name*/)
 {
     return {};
 }
@@ -57,6 +57,7 @@ void FreeTableFolder::createTable(const std::string& name, const std::vector<Fie
         if (auto stale = findFileIgnoreCase(m_folder, name + ext))
             fs::remove(*stale);
     std::vector<std::string> names;
+    names.reserve(columns.size());
     for (const auto& c : columns)
         names.push_back(c.name);
     std::vector<std::string> shortNames = shortFieldNames(names);

@@ -71,7 +71,7 @@ std::unique_ptr<TableSource> openSource(const db::ConnectionString& cs)
     throw std::runtime_error("Invalid path or file name: the folder " + text + " does not exist.");
 }
 
-std::unique_ptr<db::ProviderConnection> openVfp(const db::ConnectionString& cs, const db::OpenOptions&)
+std::unique_ptr<db::ProviderConnection> openVfp(const db::ConnectionString& cs, const db::OpenOptions& /*options*/)
 {
     return std::make_unique<VfpConnection>(openSource(cs));
 }

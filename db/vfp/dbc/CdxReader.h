@@ -32,6 +32,6 @@ struct CompoundIndex {
 
 // Decodes a whole compound index; throws std::runtime_error on a damaged file (bad offsets, loops, bad nodes).
 CompoundIndex readCompoundIndex(const std::vector<std::uint8_t>& file);
-CompoundIndex readCompoundIndex(const std::filesystem::path& file);
+CompoundIndex readCompoundIndex(const std::filesystem::path& path);
 
 } // namespace db::vfp::cdx

@@ -166,7 +166,7 @@ std::vector<std::uint8_t> buildCompoundIndex(std::vector<TagSpec> tags)
         if (!byName.emplace(paddedTagName(t.name), &t).second)
             throw std::runtime_error("duplicate index tag " + t.name);
     std::vector<std::uint8_t> file;
-    std::uint32_t next = static_cast<std::uint32_t>(kHeaderSize + kPageSize); // directory header and its leaf
+    auto next = static_cast<std::uint32_t>(kHeaderSize + kPageSize); // directory header and its leaf
     Node directory;
     directory.attributes = AttrRoot | AttrLeaf;
     for (auto& [name, spec] : byName)

@@ -39,7 +39,7 @@ std::filesystem::path DbcCatalog::fileOf(const DbcRecord& table)
     for (char& c : relative)
         if (c == '\\')
             c = '/';
-    const std::filesystem::path file = m_file.dbcPath().parent_path() / relative;
+    std::filesystem::path file = m_file.dbcPath().parent_path() / relative;
     std::error_code ec;
     if (std::filesystem::exists(file, ec))
         return file;

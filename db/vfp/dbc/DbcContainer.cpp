@@ -153,7 +153,7 @@ void DatabaseContainer::createTable(const std::string& name, const std::vector<F
     DbcCatalog catalog(file);
     // Visual FoxPro keeps the table's name as written, names its file in lower case, and its fields too.
     const std::string fileName = toLowerAscii(name) + ".dbf";
-    if (catalog.findTable(name) || findFileIgnoreCase(folderOf(m_dbc), fileName))
+    if (catalog.findTable(name) != nullptr || findFileIgnoreCase(folderOf(m_dbc), fileName))
         throw std::runtime_error("Table \"" + name + "\" already exists.");
     std::vector<FieldDef> fields = columns;
     const std::vector<std::string> shortNames = shortFieldNames(longNames);
@@ -200,7 +200,7 @@ void DatabaseContainer::undoCreate(DbcFile& file, const DbcSnapshot& before, boo
         } catch (...) {
         }
     }
-    if (!DbcCatalog(now).findTable(name))
+    if (DbcCatalog(now).findTable(name) == nullptr)
         removeTableFilesQuietly(dbf);
 }
 

@@ -144,8 +144,11 @@ void DbcFile::readRecords()
     if (m_dbc->size() < end)
         throw std::runtime_error("The database container " + m_dbc->path().string() + " is truncated.");
     const std::string all = readBytes(*m_dbc, m_headerLength, std::size_t{m_count} * m_recordLength, "its records");
-    const Field id = field("OBJECTID"), parent = field("PARENTID"), type = field("OBJECTTYPE"),
-                name = field("OBJECTNAME"), prop = field("PROPERTY");
+    const Field id = field("OBJECTID");
+    const Field parent = field("PARENTID");
+    const Field type = field("OBJECTTYPE");
+    const Field name = field("OBJECTNAME");
+    const Field prop = field("PROPERTY");
     m_records.reserve(m_count);
     for (std::uint32_t i = 0; i < m_count; ++i) {
         const std::size_t base = std::size_t{i} * m_recordLength;
@@ -181,7 +184,7 @@ std::vector<DbcProperty> DbcFile::properties(const DbcRecord& record)
 
 DbcSnapshot DbcFile::snapshot()
 {
-    constexpr std::uint64_t kMaxTail = 64 * 1024;
+    constexpr std::uint64_t kMaxTail = std::uint64_t{64} * 1024;
     DbcSnapshot s;
     s.dbcSize = m_dbc->size();
     s.dbcHeader = readBytes(*m_dbc, 0, 32, "its header");

@@ -3,6 +3,7 @@
 #include "db/ConnectionString.h"
 #include "db/vfp/sql/SqlLexer.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace db::vfp {
@@ -191,10 +192,7 @@ void Parser::columnType(FieldDef& f)
     std::string w = toUpperAscii(t.text);
     ++m_at;
     auto is = [&](std::initializer_list<const char*> names) {
-        for (const char* n : names)
-            if (w == n)
-                return true;
-        return false;
+        return std::ranges::any_of(names, [&w](const char* n) { return w == n; });
     };
     auto fixed = [&](char type, int length) {
         f.type = type;

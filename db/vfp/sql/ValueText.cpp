@@ -2,6 +2,7 @@
 
 #include "db/ConnectionString.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -17,10 +18,7 @@ bool isDigit(char c)
 
 bool allDigits(const std::string& s)
 {
-    for (char c : s)
-        if (!isDigit(c))
-            return false;
-    return true;
+    return std::ranges::all_of(s, isDigit);
 }
 
 size_t readDigits(const std::string& s, size_t& i)
@@ -120,7 +118,7 @@ std::optional<Decimal> parseDecimalText(const std::string& text)
     std::string all = intPart + fracPart;
     long point = static_cast<long>(intPart.size()) + exponent;
     if (point <= 0) {
-        intPart = "0";
+        intPart.assign(1, '0');
         fracPart = std::string(static_cast<size_t>(-point), '0') + all;
     } else if (static_cast<size_t>(point) >= all.size()) {
         intPart = all + std::string(static_cast<size_t>(point) - all.size(), '0');
@@ -245,7 +243,8 @@ std::optional<Bytes> parseHexText(const std::string& text)
     Bytes out;
     out.reserve(text.size() / 2 - 1);
     for (size_t i = 2; i < text.size(); i += 2) {
-        int hi = nibble(text[i]), lo = nibble(text[i + 1]);
+        const int hi = nibble(text[i]);
+        const int lo = nibble(text[i + 1]);
         if (hi < 0 || lo < 0)
             return std::nullopt;
         out.push_back(static_cast<std::uint8_t>(hi * 16 + lo));

@@ -188,11 +188,12 @@ std::string TextCodec::iconvDecode(const std::uint8_t* data, std::size_t size)
         throw std::runtime_error("The table's text is in " + m_info.label() + ", which this program cannot convert");
     if (!m_toUtf8) {
         iconv_t cd = iconv_open("UTF-8", m_info.iconvName);
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open reports failure as (iconv_t)-1
         if (cd == reinterpret_cast<iconv_t>(-1))
             throw std::runtime_error("No converter for " + m_info.label() + " is installed");
         m_toUtf8 = cd;
     }
-    auto cd = static_cast<iconv_t>(m_toUtf8);
+    auto* cd = static_cast<iconv_t>(m_toUtf8);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string out;
     char buf[1024];
@@ -223,11 +224,12 @@ std::string TextCodec::iconvEncode(const std::string& utf8, const std::string& c
         throw std::runtime_error("The table's text is in " + m_info.label() + ", which this program cannot convert");
     if (!m_fromUtf8) {
         iconv_t cd = iconv_open(m_info.iconvName, "UTF-8");
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open reports failure as (iconv_t)-1
         if (cd == reinterpret_cast<iconv_t>(-1))
             throw std::runtime_error("No converter for " + m_info.label() + " is installed");
         m_fromUtf8 = cd;
     }
-    auto cd = static_cast<iconv_t>(m_fromUtf8);
+    auto* cd = static_cast<iconv_t>(m_fromUtf8);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string out;
     char buf[1024];

@@ -103,11 +103,11 @@ FieldLayout parseDescriptor(const std::uint8_t* p, const TableInfo& info, bool v
         f.def.binary = true;
     }
     if (f.def.type == 'C' || f.def.type == 'V' || f.def.type == 'M')
-        f.def.binary = f.def.binary || (f.flags & 0x04);
+        f.def.binary = f.def.binary || (f.flags & 0x04) != 0;
     if (f.def.type == 'Q' || f.def.type == 'W' || f.def.type == 'G')
         f.def.binary = true;
-    f.def.nullable = vfp && (f.flags & 0x02);
-    f.def.autoIncrement = vfp && (f.flags & 0x08) && f.def.type == 'I'; // only integers count up
+    f.def.nullable = vfp && (f.flags & 0x02) != 0;
+    f.def.autoIncrement = vfp && (f.flags & 0x08) != 0 && f.def.type == 'I'; // only integers count up
     f.asciiMemoPointer = f.isMemo() && f.def.length == 10;
     if (f.def.type != 'N' && f.def.type != 'F' && f.def.type != 'B')
         f.def.decimals = f.def.type == 'Y' ? 4 : 0;

@@ -49,7 +49,7 @@ TableLayout readHeader(FileIo& file);
 TableLayout parseHeader(const std::uint8_t* data, std::size_t size, const std::string& tableName);
 
 // The layout of a new table as Visual FoxPro would create it (version, flags, _NullFlags, backlink space).
-TableLayout layoutForNewTable(const std::vector<FieldDef>& fields, std::uint8_t codePageMark,
+TableLayout layoutForNewTable(const std::vector<FieldDef>& columns, std::uint8_t codePageMark,
                               const std::string& backlink);
 // Header bytes for `layout` (header, descriptors, terminator, backlink area).
 std::vector<std::uint8_t> serializeHeader(const TableLayout& layout);

@@ -34,7 +34,7 @@ std::vector<std::string> shortFieldNames(const std::vector<std::string>& names)
     std::set<std::string> used;
     for (const auto& name : names) {
         std::string candidate = descriptorForm(name);
-        for (int n = 1; used.count(candidate) != 0; ++n) {
+        for (int n = 1; used.contains(candidate); ++n) {
             std::string suffix = std::to_string(n);
             std::string base = descriptorForm(name);
             base.resize(std::min(base.size(), kMaxNameLength - suffix.size()));

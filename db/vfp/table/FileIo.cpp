@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace db::vfp {
 
@@ -144,7 +145,7 @@ FileOpener realFileOpener()
 
 FileOpener failingFileOpener(std::shared_ptr<WriteBudget> budget)
 {
-    return [budget](const std::filesystem::path& path, OpenMode mode) -> std::unique_ptr<FileIo> {
+    return [budget = std::move(budget)](const std::filesystem::path& path, OpenMode mode) -> std::unique_ptr<FileIo> {
         return std::make_unique<FailingFile>(openFile(path, mode), budget);
     };
 }

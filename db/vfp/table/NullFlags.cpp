@@ -19,7 +19,7 @@ int nullBitCount(const std::vector<NullBits>& bits)
 {
     int count = 0;
     for (const auto& b : bits)
-        count += (b.varLength >= 0) + (b.null >= 0);
+        count += (b.varLength >= 0 ? 1 : 0) + (b.null >= 0 ? 1 : 0);
     return count;
 }
 

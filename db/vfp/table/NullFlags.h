@@ -30,7 +30,7 @@ inline bool testBit(const std::uint8_t* flags, std::size_t size, int bit)
 {
     if (bit < 0 || static_cast<std::size_t>(bit / 8) >= size)
         return false;
-    return (flags[bit / 8] >> (bit % 8)) & 1;
+    return ((flags[bit / 8] >> (bit % 8)) & 1) != 0;
 }
 inline void setBit(std::uint8_t* flags, std::size_t size, int bit)
 {

@@ -46,7 +46,8 @@ std::optional<std::string> parseDecimalText(std::string_view t)
         negative = t.front() == '-';
         t.remove_prefix(1);
     }
-    std::string intPart, frac;
+    std::string intPart;
+    std::string frac;
     std::size_t i = 0;
     while (i < t.size() && t[i] >= '0' && t[i] <= '9')
         intPart += t[i++];
@@ -82,7 +83,7 @@ std::string roundDecimalText(const std::string& digits, int decimals)
     intPart = all.substr(0, all.size() - keep);
     frac = all.substr(all.size() - keep);
     if (intPart.empty())
-        intPart = "0";
+        intPart.push_back('0');
     bool zero = all.find_first_not_of('0') == std::string::npos;
     std::string out = (negative && !zero ? "-" : "") + intPart;
     if (keep > 0)
@@ -156,8 +157,10 @@ std::int64_t currencyOfText(const std::string& digits, const std::string& column
 
 std::int64_t julianDayOf(const db::Date& d)
 {
-    std::int64_t y = d.year, m = d.month, day = d.day;
-    std::int64_t a = (m - 14) / 12;
+    const std::int64_t y = d.year;
+    const std::int64_t m = d.month;
+    const std::int64_t day = d.day;
+    const std::int64_t a = (m - 14) / 12;
     return (1461 * (y + 4800 + a)) / 4 + (367 * (m - 2 - 12 * a)) / 12 - (3 * ((y + 4900 + a) / 100)) / 4 + day - 32075;
 }
 

@@ -3,6 +3,7 @@
 #include "db/vfp/table/RecordCodec.h"
 #include "db/vfp/table/TemporalText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -126,7 +127,7 @@ std::optional<RecordCodec::PendingMemo> RecordCodec::encode(std::size_t index, c
             s.pop_back();
         if (s.size() > n)
             cannotStore(f, v, "it is longer than the column's " + std::to_string(n) + " characters");
-        std::memcpy(p, s.data(), s.size());
+        std::copy(s.begin(), s.end(), p);
         std::memset(p + s.size(), ' ', n - s.size());
         return std::nullopt;
     }
@@ -135,7 +136,7 @@ std::optional<RecordCodec::PendingMemo> RecordCodec::encode(std::size_t index, c
         std::string s = textForField(f, v);
         if (s.size() > n)
             cannotStore(f, v, "it is longer than the column's " + std::to_string(n) + " characters");
-        std::memcpy(p, s.data(), s.size());
+        std::copy(s.begin(), s.end(), p);
         std::memset(p + s.size(), f.def.type == 'V' ? ' ' : 0, n - s.size());
         std::uint8_t* flags = nullFlags(record);
         if (s.size() < n) {

@@ -46,7 +46,7 @@ class TableAppender {
 public:
     explicit TableAppender(const std::filesystem::path& dbf);
     // Opens the files through `opener` (tests pass one that fails part-way).
-    TableAppender(const std::filesystem::path& dbf, FileOpener opener);
+    TableAppender(const std::filesystem::path& dbf, const FileOpener& opener);
     ~TableAppender();
     TableAppender(const TableAppender&) = delete;
     TableAppender& operator=(const TableAppender&) = delete;

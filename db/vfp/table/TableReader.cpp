@@ -12,7 +12,7 @@ namespace db::vfp {
 
 namespace {
 
-constexpr std::size_t kBatchBytes = 256 * 1024;
+constexpr std::size_t kBatchBytes = std::size_t{256} * 1024;
 
 // Streams a table's live records in batches, so memory stays flat whatever the table's size.
 class TableCursor : public db::Cursor {
@@ -100,7 +100,8 @@ private:
     {
         long long live = 0;
         for (std::uint32_t i = 0; i < m_layout.info.recordCount; ++i)
-            live += recordAt(i)[0] != '*';
+            if (recordAt(i)[0] != '*')
+                ++live;
         return live;
     }
 

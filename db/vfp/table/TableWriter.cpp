@@ -159,7 +159,7 @@ struct TableAppender::Impl {
 
 TableAppender::TableAppender(const std::filesystem::path& dbf) : TableAppender(dbf, realFileOpener()) {}
 
-TableAppender::TableAppender(const std::filesystem::path& dbf, FileOpener opener)
+TableAppender::TableAppender(const std::filesystem::path& dbf, const FileOpener& opener)
     : m_impl(std::make_unique<Impl>(dbf, opener))
 {
 }

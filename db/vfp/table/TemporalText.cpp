@@ -42,7 +42,8 @@ bool parseTime(const std::string& s, std::size_t& pos, db::DateTime& t)
         return false;
     if (expect(s, pos, '.')) {
         std::size_t start = pos;
-        int ms = 0, scale = 100;
+        int ms = 0;
+        int scale = 100;
         while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9') {
             ms += (s[pos] - '0') * scale;
             scale /= 10;
