@@ -11,7 +11,9 @@ packages=(
     libgtest-dev googletest           # tests
     python3 python3-dbf python3-dbfread pgdbf   # independent DBF readers the tests compare with
     xvfb xauth fonts-liberation       # screenshots and a metric-compatible Arial
-    clang-format                      # format check
+    clang-format clang-tidy           # format check, static analysis
+    ccache                            # compiler cache for the rebuilds
+    clang libclang-rt-dev             # the libFuzzer build (libclang-rt-dev holds the fuzzer runtime)
 )
 
 missing=()

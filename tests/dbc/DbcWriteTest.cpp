@@ -72,8 +72,7 @@ class DbcWrite : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (testsupport::vfpFixtures().empty())
-            GTEST_SKIP() << "reference fixtures not found beside the checkout";
+        SKIP_WITHOUT_FIXTURES();
         dbctest::copyFixtureFiles(testsupport::vfpFixtures() / "vfpclient/blank-dbc", m_dir.path());
         m_dbc = m_dir.path() / "Blank.dbc";
     }

@@ -5,15 +5,27 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 #include <sys/wait.h>
 
 namespace testsupport {
 
+std::filesystem::path vfpFixturesLocation()
+{
+    return std::filesystem::path(CORVALEN_SHARED_DIR) / "fixtures" / "vfp";
+}
+
 std::filesystem::path vfpFixtures()
 {
-    std::filesystem::path dir = std::filesystem::path(CORVALEN_SHARED_DIR) / "fixtures" / "vfp";
+    std::filesystem::path dir = vfpFixturesLocation();
     std::error_code ec;
     return std::filesystem::is_directory(dir, ec) ? dir : std::filesystem::path();
+}
+
+bool fixturesRequired()
+{
+    const char* value = std::getenv("CORVALEN_REQUIRE_FIXTURES");
+    return value != nullptr && *value != '\0' && std::string_view(value) != "0";
 }
 
 TempDir::TempDir()
@@ -70,8 +82,10 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
                       const std::filesystem::path& work, const std::string& input)
 {
     std::string cmd = shellQuote(program);
-    for (const auto& a : args)
-        cmd += " " + shellQuote(a);
+    for (const auto& a : args) {
+        cmd += ' ';
+        cmd += shellQuote(a);
+    }
     const auto in = work / "stdin.txt", out = work / "stdout.txt", err = work / "stderr.txt";
     writeFile(in, input);
     cmd += " <" + shellQuote(in.string()) + " >" + shellQuote(out.string()) + " 2>" + shellQuote(err.string());

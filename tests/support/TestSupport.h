@@ -9,6 +9,13 @@ namespace testsupport {
 // The reference fixtures folder (…/shared/fixtures/vfp), or an empty path when it is absent.
 std::filesystem::path vfpFixtures();
 
+// Where the reference fixtures are looked for, present or not.
+std::filesystem::path vfpFixturesLocation();
+
+// True when CORVALEN_REQUIRE_FIXTURES is set to anything but empty or 0 (as CI does): a test that needs the
+// fixtures then fails when they are absent instead of skipping.
+bool fixturesRequired();
+
 // A fresh empty folder, removed again when the object goes.
 class TempDir {
 public:
@@ -39,9 +46,14 @@ void writeFile(const std::filesystem::path& file, const std::string& bytes);
 
 } // namespace testsupport
 
-// Skips the current test when the reference fixtures are not beside the checkout.
+// Skips the current test when the reference fixtures are not beside the checkout, or fails it when they are
+// required. Every test that needs the fixtures starts with this (in its body or its fixture's SetUp).
 #define SKIP_WITHOUT_FIXTURES()                                                                                        \
     do {                                                                                                               \
-        if (testsupport::vfpFixtures().empty())                                                                        \
+        if (testsupport::vfpFixtures().empty()) {                                                                      \
+            if (testsupport::fixturesRequired())                                                                       \
+                FAIL() << "reference fixtures not found at " << testsupport::vfpFixturesLocation()                     \
+                       << " and CORVALEN_REQUIRE_FIXTURES is set";                                                     \
             GTEST_SKIP() << "reference fixtures not found beside the checkout";                                        \
+        }                                                                                                              \
     } while (0)

@@ -19,7 +19,9 @@ OdbcFailure diagnostic(SQLSMALLINT handleType, SQLHANDLE handle)
             f.sqlState = reinterpret_cast<char*>(state);
             f.nativeError = native;
         }
-        f.message += (f.message.empty() ? "" : "\n") + std::string(reinterpret_cast<char*>(text));
+        if (!f.message.empty())
+            f.message += '\n';
+        f.message += reinterpret_cast<char*>(text);
     }
     return f;
 }

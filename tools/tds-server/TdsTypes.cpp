@@ -363,7 +363,7 @@ void writeValue(TokenWriter& out, const ColumnFormat& column, sqlite3_stmt* stmt
         if (column.type == WireType::Char)
             text.resize(column.length, ' '); // ASE pads char values with blanks
         if (text.empty())
-            text = " "; // a zero length would read as NULL; ASE stores '' as one blank anyway
+            text.push_back(' '); // a zero length would read as NULL; ASE stores '' as one blank anyway
         writeShortBytes(out, text);
         break;
     }

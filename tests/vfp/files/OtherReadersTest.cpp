@@ -36,7 +36,10 @@ bool available(const std::string& probe)
 
 std::string script(const char* name)
 {
-    return "'" + (std::filesystem::path(CORVALEN_SOURCE_DIR) / "tests/vfp/files" / name).string() + "'";
+    std::string quoted = "'";
+    quoted += (std::filesystem::path(CORVALEN_SOURCE_DIR) / "tests/vfp/files" / name).string();
+    quoted += '\'';
+    return quoted;
 }
 
 // A 0x30 table (no V/Q/W, which python3-dbf refuses) with every type the other readers know.
