@@ -50,6 +50,8 @@ public:
     void sync() override {}
     void truncate(std::uint64_t size) override { m_inner->truncate(size); }
     const std::filesystem::path& path() const override { return m_inner->path(); }
+    bool tryLock(std::uint64_t offset, std::uint64_t length) override { return m_inner->tryLock(offset, length); }
+    void unlock(std::uint64_t offset, std::uint64_t length) override { m_inner->unlock(offset, length); }
 
 private:
     std::unique_ptr<db::vfp::FileIo> m_inner;

@@ -78,6 +78,25 @@ void removeTableFilesQuietly(const fs::path& dbf)
             fs::remove(*file, ec);
 }
 
+// Whether the table's backlink, relative to the table's folder, names the container.
+bool linksBackTo(const fs::path& dbf, std::string backlink, const fs::path& dbc)
+{
+    if (backlink.empty())
+        return false;
+    for (char& c : backlink)
+        if (c == '\\')
+            c = '/';
+    fs::path target = folderOf(dbf) / backlink;
+    std::error_code ec;
+    if (!fs::exists(target, ec)) {
+        auto found = findFileIgnoreCase(folderOf(target), target.filename().string());
+        if (!found)
+            return false;
+        target = *found;
+    }
+    return fs::equivalent(target, dbc, ec);
+}
+
 // The Table record and one Field record per column, numbered from `firstRecno` (object id = record number).
 std::vector<NewDbcRecord> recordsForTable(std::uint32_t firstRecno, const std::string& tableName,
                                           std::uint32_t propertyBlock, const std::vector<std::string>& fieldNames)
@@ -212,6 +231,10 @@ void DatabaseContainer::dropTable(const std::string& name)
     if (!table)
         throw std::runtime_error("Table \"" + name + "\" is not in the database " + m_dbc.filename().string() + ".");
     const fs::path dbf = catalog.fileOf(*table);
+    std::error_code ec;
+    const bool present = fs::exists(dbf, ec);
+    if (present)
+        checkOwned(name, dbf);
     const std::vector<std::uint32_t> doomed = catalog.recordsOfTable(*table);
     std::vector<std::uint32_t> marked;
     bool indexWritten = false;
@@ -232,9 +255,9 @@ void DatabaseContainer::dropTable(const std::string& name)
             if (indexWritten)
                 writeContainerIndex(dcxPath(), file.records(), file.codePageMark(), m_opener);
         });
-    std::error_code ec;
-    if (!fs::exists(dbf, ec)) { // already gone: the drop still clears the container of it and its companions
-        removeTableFilesQuietly(dbf);
+    if (!present) { // already gone: the drop still clears the container of it, and of companions beside it
+        if (fs::equivalent(folderOf(dbf), folderOf(m_dbc), ec))
+            removeTableFilesQuietly(dbf);
         return step("table files");
     }
     try {
@@ -246,6 +269,29 @@ void DatabaseContainer::dropTable(const std::string& name)
                                  e.what());
     }
     step("table files");
+}
+
+// A damaged or hand-edited path property must not make a drop delete the container, a file elsewhere or a file
+// that is no table: only a table that links back to this container goes.
+void DatabaseContainer::checkOwned(const std::string& name, const fs::path& dbf) const
+{
+    auto refuse = [&](const std::string& why) {
+        throw std::runtime_error("Table \"" + name + "\" was not dropped: its file " + dbf.string() + " " + why +
+                                 ", so it is not deleted.");
+    };
+    std::error_code ec;
+    for (const fs::path& own : {m_dbc, companionFile(m_dbc, ".dct"), dcxPath()})
+        if (fs::equivalent(dbf, own, ec))
+            refuse("is part of the database container itself");
+    TableInfo info;
+    try {
+        info = readTableInfo(dbf);
+    } catch (const std::exception& e) {
+        refuse(std::string("is not a table (") + e.what() + ")");
+    }
+    if (!linksBackTo(dbf, info.backlink, m_dbc))
+        refuse(info.backlink.empty() ? "is a free table, not one of this database's"
+                                     : "belongs to the database " + info.backlink);
 }
 
 std::unique_ptr<TableSource> openDatabaseContainer(const fs::path& dbcFile)

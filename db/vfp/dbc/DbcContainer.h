@@ -39,6 +39,7 @@ private:
     void undoCreate(DbcFile& file, const DbcSnapshot& before, bool recordsTouched, const std::string& name,
                     const std::filesystem::path& dbf);
     std::filesystem::path dcxPath() const;
+    void checkOwned(const std::string& name, const std::filesystem::path& dbf) const;
 
     std::filesystem::path m_dbc;
     FileOpener m_opener;

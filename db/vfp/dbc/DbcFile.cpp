@@ -1,6 +1,7 @@
 #include "db/vfp/dbc/DbcFile.h"
 
 #include "db/vfp/table/DbfHeader.h"
+#include "db/vfp/table/MemoFile.h"
 #include "db/vfp/table/TableFiles.h"
 
 #include <stdexcept>
@@ -67,6 +68,13 @@ std::string headerDate()
     return {static_cast<char>(bytes[0]), static_cast<char>(bytes[1]), static_cast<char>(bytes[2])};
 }
 
+std::string containerInUseMessage(const std::filesystem::path& dbc)
+{
+    return "The database container " + dbc.filename().string() +
+           " is in use by another program, which kept it locked for several seconds; nothing was changed. Try "
+           "again when it is free.";
+}
+
 } // namespace
 
 std::filesystem::path companionFile(const std::filesystem::path& file, const std::string& ext)
@@ -89,6 +97,14 @@ DbcFile::DbcFile(const std::filesystem::path& dbc, const FileOpener& opener, boo
 {
     const OpenMode mode = writable ? OpenMode::ReadWrite : OpenMode::Read;
     m_dbc = opener(dbc, mode);
+    if (writable) {
+        // The lock covers every record the container could hold, so it is taken before the records are read.
+        const std::string h = readBytes(*m_dbc, 0, 12, "the header of the database container");
+        m_locks.take(*m_dbc,
+                     wholeTableLockRanges(static_cast<std::uint16_t>(le32(h, 8) & 0xFFFF),
+                                          static_cast<std::uint16_t>(le32(h, 10) & 0xFFFF)),
+                     containerInUseMessage(dbc));
+    }
     readHeader();
     const std::filesystem::path dct = companionFile(dbc, ".dct");
     if (!std::filesystem::exists(dct))
@@ -215,12 +231,17 @@ void DbcFile::restore(const DbcSnapshot& s)
     m_dct->sync();
 }
 
+// Blocks go after the file's real end whatever its header says, so a damaged header never makes a new memo
+// overwrite another table's properties.
 std::uint32_t DbcFile::appendMemo(const std::string& data)
 {
+    FileLocks memoLock;
+    memoLock.take(*m_dct, memoLockRanges(m_dct->size()), containerInUseMessage(m_dbc->path()));
     const std::string header = readBytes(*m_dct, 0, 8, "the memo header");
-    const std::uint32_t block = std::max(be32(header, 0), static_cast<std::uint32_t>(kMemoHeaderSize / m_blockSize));
+    const std::uint32_t block = nextFreeBlock(be32(header, 0), m_blockSize, m_dct->size(), m_dct->path());
     const std::size_t used = 8 + data.size();
     const std::size_t blocks = (used + m_blockSize - 1) / m_blockSize;
+    checkFileSizeLimit(std::uint64_t{block} * m_blockSize + blocks * m_blockSize, m_dct->path());
     std::string run(blocks * m_blockSize, '\0');
     putBe32(run, 0, kMemoSignatureText);
     putBe32(run, 4, static_cast<std::uint32_t>(data.size()));

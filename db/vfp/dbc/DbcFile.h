@@ -2,6 +2,7 @@
 
 #include "db/vfp/dbc/DbcProperties.h"
 #include "db/vfp/table/FileIo.h"
+#include "db/vfp/table/FileLocks.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -44,7 +45,8 @@ struct DbcSnapshot {
 };
 
 // The .dbc and its .dct, read and written at the byte level: the container is a fixed-layout Visual FoxPro table
-// whose PROPERTY memo lives in the .dct. Every write goes through the FileIo seam.
+// whose PROPERTY memo lives in the .dct. Every write goes through the FileIo seam. Opened for writing, it holds
+// the lock on the whole container, as Visual FoxPro's scheme has it, until it is destroyed.
 class DbcFile {
 public:
     DbcFile(const std::filesystem::path& dbc, const FileOpener& opener, bool writable);
@@ -79,6 +81,7 @@ private:
 
     std::unique_ptr<FileIo> m_dbc;
     std::unique_ptr<FileIo> m_dct;
+    FileLocks m_locks; // released before the files close
     std::uint32_t m_count = 0;
     std::uint16_t m_headerLength = 0;
     std::uint16_t m_recordLength = 0;

@@ -1,6 +1,7 @@
 #include "db/vfp/dbc/DbcIndex.h"
 
 #include "db/vfp/dbc/CdxHeader.h"
+#include "db/vfp/table/FileLocks.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -71,6 +72,16 @@ void writeContainerIndex(const std::filesystem::path& dcx, const std::vector<Dbc
     const std::vector<std::uint8_t> bytes = cdx::buildCompoundIndex(containerIndexTags(records, codePageMark));
     const std::filesystem::path temp = dcx.string() + ".new";
     std::error_code ec;
+    // Visual FoxPro's index lock on the file being replaced, held until the new one is in place.
+    std::unique_ptr<FileIo> old;
+    FileLocks locks;
+    if (std::filesystem::exists(dcx, ec)) {
+        old = opener(dcx, OpenMode::ReadWrite);
+        locks.take(*old, indexLockRanges(),
+                   "The index " + dcx.filename().string() +
+                       " is in use by another program, which kept it locked for several seconds. Try again when "
+                       "it is free.");
+    }
     std::filesystem::remove(temp, ec);
     try {
         auto file = opener(temp, OpenMode::CreateNew);

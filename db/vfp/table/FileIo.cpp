@@ -75,6 +75,35 @@ public:
 
     const std::filesystem::path& path() const override { return m_path; }
 
+    // Open-file-description locks: Samba maps its clients' byte-range locks onto these, so a Visual FoxPro
+    // application on a share and our other processes see the same locks.
+    bool tryLock(std::uint64_t offset, std::uint64_t length) override
+    {
+        struct flock fl {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = static_cast<off_t>(offset);
+        fl.l_len = static_cast<off_t>(length);
+        for (;;) {
+            if (::fcntl(m_fd, F_OFD_SETLK, &fl) == 0)
+                return true;
+            if (errno == EAGAIN || errno == EACCES)
+                return false;
+            if (errno != EINTR)
+                throw std::runtime_error("Cannot lock " + m_path.string() + ": " + errnoText(errno));
+        }
+    }
+
+    void unlock(std::uint64_t offset, std::uint64_t length) override
+    {
+        struct flock fl {};
+        fl.l_type = F_UNLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = static_cast<off_t>(offset);
+        fl.l_len = static_cast<off_t>(length);
+        ::fcntl(m_fd, F_OFD_SETLK, &fl); // cannot fail for a lock we hold; closing the file drops it anyway
+    }
+
 private:
     std::filesystem::path m_path;
     int m_fd;
@@ -102,6 +131,8 @@ public:
     void sync() override { m_inner->sync(); }
     void truncate(std::uint64_t size) override { m_inner->truncate(size); }
     const std::filesystem::path& path() const override { return m_inner->path(); }
+    bool tryLock(std::uint64_t offset, std::uint64_t length) override { return m_inner->tryLock(offset, length); }
+    void unlock(std::uint64_t offset, std::uint64_t length) override { m_inner->unlock(offset, length); }
 
 private:
     std::unique_ptr<FileIo> m_inner;

@@ -21,6 +21,11 @@ public:
     virtual void sync() = 0;
     virtual void truncate(std::uint64_t size) = 0;
     virtual const std::filesystem::path& path() const = 0;
+    // Takes an exclusive lock on `length` bytes at `offset` (past the end too) without waiting; false when another
+    // holder has any of them. The lock belongs to this open file: it conflicts with every other open of the file,
+    // in this process too, and closing another descriptor of the file does not drop it.
+    virtual bool tryLock(std::uint64_t offset, std::uint64_t length) = 0;
+    virtual void unlock(std::uint64_t offset, std::uint64_t length) = 0;
 
     // Reads exactly `size` bytes or throws, naming `what` (e.g. "record 12").
     void readExact(std::uint64_t offset, void* data, std::size_t size, const std::string& what);

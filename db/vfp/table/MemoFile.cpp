@@ -27,11 +27,11 @@ MemoFile::MemoFile(std::unique_ptr<FileIo> file, Kind kind) : m_file(std::move(f
     if (m_file->readAt(0, h, sizeof h) < 8)
         throw std::runtime_error("The memo file " + m_file->path().string() + " is too short");
     if (m_kind == Kind::Fpt) {
-        m_nextFree = readBe32(h);
         m_blockSize = static_cast<std::uint32_t>((h[6] << 8) | h[7]);
         if (m_blockSize == 0)
             m_blockSize = 1;
         // Never hand out a block inside the header or one the file already holds, whatever the header says.
+        m_nextFree = readBe32(h);
         std::uint64_t firstFree = std::max<std::uint64_t>(kHeaderSize, m_size);
         std::uint64_t minimum = (firstFree + m_blockSize - 1) / m_blockSize;
         if (m_nextFree < minimum && minimum <= 0xFFFFFFFFu)
@@ -44,6 +44,49 @@ MemoFile::MemoFile(std::unique_ptr<FileIo> file, Kind kind) : m_file(std::move(f
 }
 
 MemoFile::~MemoFile() = default;
+
+std::uint32_t nextFreeBlock(std::uint32_t headerNextFree, std::uint32_t blockSize, std::uint64_t fileSize,
+                            const std::filesystem::path& file)
+{
+    // A file we or Visual FoxPro wrote ends within a block of its next free block; 16 MiB leaves room for a memo
+    // whose blocks a crash lost after its header reached the disk.
+    constexpr std::uint64_t kMostGapPastTheEnd = 16u << 20;
+    const std::uint64_t end = std::max<std::uint64_t>(MemoFile::kHeaderSize, fileSize);
+    const std::uint64_t claimed = std::uint64_t{headerNextFree} * blockSize;
+    if (claimed > end + kMostGapPastTheEnd)
+        throw std::runtime_error("The memo file " + file.string() +
+                                 " is damaged: its header puts the next free block " + std::to_string(headerNextFree) +
+                                 " far past the end of the file (" + std::to_string(fileSize) +
+                                 " bytes), so nothing more can be added to it");
+    const std::uint64_t minimum = (end + blockSize - 1) / blockSize;
+    if (minimum > 0xFFFFFFFFu)
+        throw std::runtime_error("The memo file " + file.string() + " cannot grow beyond 4 GiB");
+    return std::max(headerNextFree, static_cast<std::uint32_t>(minimum));
+}
+
+void checkFileSizeLimit(std::uint64_t newSize, const std::filesystem::path& file)
+{
+    if (newSize > kMaxFileSize)
+        throw std::runtime_error("The file " + file.string() + " would grow past 2 GiB (" +
+                                 std::to_string(kMaxFileSize) +
+                                 " bytes), the largest file Visual FoxPro opens; nothing was written");
+}
+
+void MemoFile::prepareAppend(std::uint64_t bytes)
+{
+    if (m_kind != Kind::Fpt)
+        throw std::runtime_error("Cannot write the dBASE memo file " + m_file->path().string());
+    std::uint8_t h[4];
+    m_file->readExact(0, h, sizeof h, "the memo header");
+    m_size = m_file->size();
+    m_nextFree = nextFreeBlock(readBe32(h), m_blockSize, m_size, m_file->path());
+    checkFileSizeLimit(std::uint64_t{m_nextFree} * m_blockSize + bytes, m_file->path());
+}
+
+std::uint64_t MemoFile::runBytes(std::size_t size) const
+{
+    return (8 + static_cast<std::uint64_t>(size) + m_blockSize - 1) / m_blockSize * m_blockSize;
+}
 
 void MemoFile::initialize(FileIo& file, std::uint32_t blockSize)
 {

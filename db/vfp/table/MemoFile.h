@@ -3,6 +3,7 @@
 #include "db/Value.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 
 namespace db::vfp {
@@ -26,6 +27,12 @@ public:
     // The data of the memo at `block` (without the block header). `field` names the column in errors.
     db::Bytes read(std::uint32_t block, const std::string& field);
 
+    // Before appending runs of `bytes` in all (runBytes()): re-reads the header, since another writer may have
+    // added memos, and refuses, before anything is written, a damaged next free block or a file past 2 GiB.
+    void prepareAppend(std::uint64_t bytes);
+    // What a memo of `size` bytes takes in the file, in whole blocks.
+    std::uint64_t runBytes(std::size_t size) const;
+
     // Writes a memo at the next free block and returns its number; the header is not updated (writeHeader()).
     std::uint32_t append(std::uint32_t signature, const std::uint8_t* data, std::size_t size);
     void writeHeader();
@@ -44,6 +51,18 @@ private:
     std::uint32_t m_nextFree = 0;
     std::uint64_t m_size = 0;
 };
+
+// Where a memo file's next run goes: the header's next free block, but never inside the header or the file's
+// present length whatever the header says. A header pointing far past the end is damaged, and following it would
+// make a huge sparse file: that is an error naming the file.
+std::uint32_t nextFreeBlock(std::uint32_t headerNextFree, std::uint32_t blockSize, std::uint64_t fileSize,
+                            const std::filesystem::path& file);
+
+// The largest .dbf, .fpt or .dct Visual FoxPro opens: offsets are signed 32-bit numbers, and its lock bytes sit at
+// the top of that range.
+inline constexpr std::uint64_t kMaxFileSize = 0x7FFFFFFF;
+// Refuses a write that would take `file` to `newSize` past kMaxFileSize.
+void checkFileSizeLimit(std::uint64_t newSize, const std::filesystem::path& file);
 
 std::uint32_t readBe32(const std::uint8_t* p);
 void writeBe32(std::uint8_t* p, std::uint32_t v);

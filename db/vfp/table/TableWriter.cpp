@@ -2,6 +2,7 @@
 #include "db/vfp/table/CompanionFiles.h"
 #include "db/vfp/table/DbfHeader.h"
 #include "db/vfp/table/FileIo.h"
+#include "db/vfp/table/FileLocks.h"
 #include "db/vfp/table/MemoFile.h"
 #include "db/vfp/table/RecordCodec.h"
 #include "db/vfp/table/TableFiles.h"
@@ -60,9 +61,7 @@ struct TableAppender::Impl {
         : file(opener(dbf, OpenMode::ReadWrite)), layout(readHeader(*file)), codec(layout.info.codePageMark),
           table(dbf.filename().string())
     {
-        std::uint64_t need =
-            layout.info.headerLength + static_cast<std::uint64_t>(layout.info.recordCount) * layout.info.recordLength;
-        if (file->size() < need)
+        if (file->size() < dataEnd())
             throw std::runtime_error("The table " + table + " is truncated; it cannot take new records");
         if (layout.hasMemoFields()) {
             auto where = findMemoFile(dbf);
@@ -118,24 +117,65 @@ struct TableAppender::Impl {
         }
     }
 
+    // Another writer may have appended since we last looked: take its count and autoincrement counters, which
+    // the header lock now keeps still.
+    void refresh()
+    {
+        std::uint8_t head[12];
+        file->readExact(0, head, sizeof head, "the header");
+        if (readLe16(head + 8) != layout.info.headerLength || readLe16(head + 10) != layout.info.recordLength)
+            throw std::runtime_error("The table " + table +
+                                     " was changed by another program while open; open it again before adding records");
+        layout.info.recordCount = readLe32(head + 4);
+        for (std::size_t i = 0; i < layout.fields.size(); ++i)
+            if (layout.fields[i].def.autoIncrement) {
+                std::uint8_t next[4];
+                file->readExact(32 + 32 * i + 19, next, sizeof next, "the header");
+                layout.fields[i].autoIncNext = readLe32(next);
+            }
+        if (file->size() < dataEnd())
+            throw std::runtime_error("The table " + table + " is truncated; it cannot take new records");
+    }
+
+    std::uint64_t dataEnd() const
+    {
+        return layout.info.headerLength +
+               static_cast<std::uint64_t>(layout.info.recordCount) * layout.info.recordLength;
+    }
+
+    // Visual FoxPro's locks, in its order: header, the new record, the memo file while its blocks are written.
+    // Nothing is written until every check has passed.
     void append(const std::vector<db::Value>& row)
     {
         if (broken)
             throw std::runtime_error("An earlier write to the table " + table +
                                      " failed; open the table again before adding records");
+        FileLocks locks;
+        const std::string inUse = tableInUseMessage(table);
+        locks.take(*file, headerLockRanges(layout.info, file->size()), inUse);
+        refresh();
         std::vector<RecordCodec::PendingMemo> memos;
         std::vector<std::uint8_t> bytes = buildRecord(row, memos);
         auto autoInc = advanceAutoIncrement(bytes);
-        broken = true; // until every write below has gone through
-        for (const auto& m : memos) {
-            auto block =
-                memo->append(m.signature, reinterpret_cast<const std::uint8_t*>(m.bytes.data()), m.bytes.size());
-            record->setMemoBlock(m.field, block, bytes.data());
-        }
-        if (!memos.empty())
+        const std::uint64_t at = dataEnd();
+        checkFileSizeLimit(at + bytes.size() + 1, file->path());
+        locks.take(*file, recordLockRanges(layout.info, layout.info.recordCount + 1, file->size()), inUse);
+        if (!memos.empty()) {
+            FileLocks memoLock;
+            memoLock.take(memo->file(), memoLockRanges(memo->file().size()), inUse);
+            std::uint64_t runs = 0;
+            for (const auto& m : memos)
+                runs += memo->runBytes(m.bytes.size());
+            memo->prepareAppend(runs);
+            broken = true; // until every write below has gone through
+            for (const auto& m : memos) {
+                auto block =
+                    memo->append(m.signature, reinterpret_cast<const std::uint8_t*>(m.bytes.data()), m.bytes.size());
+                record->setMemoBlock(m.field, block, bytes.data());
+            }
             memo->writeHeader();
-        std::uint64_t at =
-            layout.info.headerLength + static_cast<std::uint64_t>(layout.info.recordCount) * layout.info.recordLength;
+        }
+        broken = true;
         bytes.push_back(kEndOfFile);
         file->writeAt(at, bytes.data(), bytes.size());
         writeAutoIncrement(autoInc);
