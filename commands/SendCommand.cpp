@@ -6,8 +6,7 @@
 
 namespace commands::detail {
 
-bool SendCommand::replaceExisting(frame::ListControl& target, const std::string& name, Delimit delimit,
-                                  const std::string& listed)
+bool SendCommand::askOverwrite(frame::ListControl& target, const std::string& name, bool& replace)
 {
     int answer = 0;
     if (m_trap.test(130, [&] { return frame::ListContains(target, name); }))
@@ -16,14 +15,27 @@ bool SendCommand::replaceExisting(frame::ListControl& target, const std::string&
         });
     else
         m_trap.step(134, [&] { answer = 0; });
-    if (answer == frame::AnswerNo) // 136
+    replace = answer == frame::AnswerYes;
+    return answer != frame::AnswerNo; // 136
+}
+
+bool SendCommand::dropReplaced(frame::ListControl& target, const std::string& name, Delimit delimit,
+                               const std::string& listed)
+{
+    if (!stepSucceeded(m_trap, 140, [&] { obj(m_target).Execute("DROP TABLE " + delimit(name)); }))
         return false;
-    if (answer == frame::AnswerYes) { // 138
-        if (!nameStep(m_trap, 140, [&] { obj(m_target).Execute("DROP TABLE " + delimit(name)); }))
-            return false;
-        m_trap.step(142, [&] { frame::RemoveListItem(target, listed); });
-    }
+    m_trap.step(142, [&] { frame::RemoveListItem(target, listed); });
     return true;
+}
+
+bool SendCommand::createTable(int line)
+{
+    return stepSucceeded(m_trap, line, [&] { obj(m_target).Execute(m_statement); });
+}
+
+void SendCommand::moveNext(int line)
+{
+    m_rowUnread = !stepSucceeded(m_trap, line, [&] { obj(m_rs).MoveNext(); });
 }
 
 bool SendCommand::openSource(const std::string& name, Delimit delimit, db::CursorType cursorType, db::LockType lockType)

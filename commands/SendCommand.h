@@ -24,15 +24,30 @@ protected:
     {
     }
 
-    // Lines 130–142: asks before replacing a table the target list already holds, then drops it and takes it out
-    // of the list (as `listed`). False when the table is to be left alone: the user keeps the existing one, or its
-    // name cannot be sent.
-    bool replaceExisting(frame::ListControl& target, const std::string& name, Delimit delimit,
-                         const std::string& listed);
+    // Lines 130–136: asks before replacing a table the target list already holds. False when the user keeps the
+    // existing one; `replace` tells whether the user agreed to replace it.
+    bool askOverwrite(frame::ListControl& target, const std::string& name, bool& replace);
 
     // Line 144: opens "SELECT * FROM " and the delimited name on the source. False when it does not open (a refused
     // name included): the report says why and the next table goes on.
     bool openSource(const std::string& name, Delimit delimit, db::CursorType cursorType, db::LockType lockType);
+
+    // Lines 138–142: drops the table the user agreed to replace and takes it out of the list (as `listed`). The
+    // sends call it only once the new table can be built: the source is open and the CREATE TABLE statement is
+    // written with every name accepted, so a table that cannot be sent never costs the one it was to replace.
+    // False when the DROP fails: the table and its entry stay, and nothing is sent for it.
+    bool dropReplaced(frame::ListControl& target, const std::string& name, Delimit delimit, const std::string& listed);
+
+    // Runs the CREATE TABLE statement at `line`. False when it fails: no row is sent and no entry added then,
+    // because the rows would go into whatever table of that name is there (one the list hides, or one made since
+    // the listing).
+    bool createTable(int line);
+
+    // Line `line`: moves to the next row. A row that cannot be read is reported there once and then skipped:
+    // unreadRow() tells the row loop that there is nothing to send this time round.
+    void moveNext(int line);
+    bool unreadRow() const { return m_rowUnread; }
+    void startRows() { m_rowUnread = false; }
 
     TablesWindowSeam& m_w;
     std::string m_statement; // the CREATE TABLE or INSERT built last, shown after "sql: " in every report
@@ -42,6 +57,7 @@ protected:
     std::unique_ptr<db::Connection> m_source;
     std::unique_ptr<db::Recordset> m_rs;
     std::int32_t m_lastRow = 0;
+    bool m_rowUnread = false; // the last move failed to read its row
 };
 
 } // namespace commands::detail

@@ -25,9 +25,10 @@ public:
 
 private:
     void sendTable(int index);
-    bool createTable(const std::string& name);
+    bool writeCreate(const std::string& name);
     void sendRows(const std::string& name);
     void sendRow(const std::string& name, std::int32_t row);
+    void insertRow(const std::string& name);
     void endTable(const std::string& name, bool created);
 };
 
@@ -62,18 +63,24 @@ void AseSend::sendTable(int index)
         return;
     std::string name;
     m_trap.step(128, [&] { name = m_w.foxProList->text(index); });
-    if (!replaceExisting(*m_w.aseList, name, aseName, frame::lowerText(name)))
+    bool replace = false;
+    if (!askOverwrite(*m_w.aseList, name, replace))
         return;
     if (!openSource(name, foxProName, db::CursorType::Static, db::LockType::Optimistic))
         return;
-    const bool created = createTable(name);
+    // What can refuse the table (its source, its names) comes before the DROP, so that "Yes" never costs the user
+    // the table it was to replace for a table that cannot be sent.
+    const bool created = writeCreate(name) &&
+                         (!replace || dropReplaced(*m_w.aseList, name, aseName, frame::lowerText(name))) && // 138
+                         createTable(196);
     if (created)
         sendRows(name);
     endTable(name, created);
 }
 
-// Every column is TEXT, whatever its type in the source. False when a name was refused: nothing is sent then.
-bool AseSend::createTable(const std::string& name)
+// The CREATE TABLE statement, every column TEXT whatever its type in the source. False when a name was refused:
+// nothing is dropped or sent then.
+bool AseSend::writeCreate(const std::string& name)
 {
     if (!nameStep(m_trap, 146, [&] { m_statement = "CREATE TABLE " + aseName(name) + "("; }))
         return false;
@@ -88,12 +95,12 @@ bool AseSend::createTable(const std::string& name)
     }
     m_trap.step(190, [&] { dropLast(m_statement, 1); });
     m_trap.step(192, [&] { m_statement += ")"; });
-    m_trap.step(196, [&] { obj(m_target).Execute(m_statement); });
     return true;
 }
 
 void AseSend::sendRows(const std::string& name)
 {
+    startRows();
     m_trap.step(204, [&] { m_lastRow = static_cast<std::int32_t>(obj(m_rs).RecordCount() - 1); });
     if (!m_trap.test(206, [&] { return !obj(m_rs).Eof(); }))
         return;
@@ -101,11 +108,19 @@ void AseSend::sendRows(const std::string& name)
         sendRow(name, row);
 }
 
-// One INSERT per row; every value quoted, Null as ''.
+// One INSERT per row; every value quoted, Null as ''. A record whose read failed at the last move (reported there)
+// is skipped: it has no values to send.
 void AseSend::sendRow(const std::string& name, std::int32_t row)
 {
     m_trap.step(212, [&] { m_yield(); });
     m_trap.step(216, [&] { m_w.progress->setValue(percent(row, m_lastRow)); });
+    if (!unreadRow())
+        insertRow(name);
+    moveNext(240);
+}
+
+void AseSend::insertRow(const std::string& name)
+{
     m_trap.step(218, [&] { m_statement = "INSERT INTO " + aseName(name) + " VALUES('"; });
     int fieldCount = 0;
     m_trap.step(220, [&] { fieldCount = obj(m_rs).FieldCount(); });
@@ -119,7 +134,6 @@ void AseSend::sendRow(const std::string& name, std::int32_t row)
     m_trap.step(232, [&] { dropLast(m_statement, 3); });
     m_trap.step(234, [&] { m_statement += ")"; });
     m_trap.step(238, [&] { obj(m_target).Execute(m_statement); });
-    m_trap.step(240, [&] { obj(m_rs).MoveNext(); });
 }
 
 void AseSend::endTable(const std::string& name, bool created)

@@ -35,9 +35,10 @@ public:
 
 private:
     void sendTable(int index);
-    bool createTable(const std::string& name);
+    bool writeCreate(const std::string& name);
     void sendRows(const std::string& name);
     void sendRow(const std::string& name, std::int32_t row);
+    void insertRow(const std::string& name);
     void appendValue(int field);
     void endTable(const std::string& name, bool created);
 };
@@ -72,18 +73,24 @@ void FoxProSend::sendTable(int index)
         return;
     std::string name;
     m_trap.step(128, [&] { name = m_w.aseList->text(index); });
-    if (!replaceExisting(*m_w.foxProList, name, foxProName, name))
+    bool replace = false;
+    if (!askOverwrite(*m_w.foxProList, name, replace))
         return;
     if (!openSource(name, aseName, db::CursorType::Unspecified, db::LockType::Unspecified))
         return;
-    const bool created = createTable(name);
+    // What can refuse the table (its source, its names) comes before the DROP, so that "Yes" never costs the user
+    // the table it was to replace for a table that cannot be sent.
+    const bool created = writeCreate(name) &&
+                         (!replace || dropReplaced(*m_w.foxProList, name, foxProName, name)) && // 138
+                         createTable(198);
     if (created)
         sendRows(name);
     endTable(name, created);
 }
 
-// FLOAT for adDouble, BLOB for adLongVarBinary, a memo for every other type. False when a name was refused.
-bool FoxProSend::createTable(const std::string& name)
+// The CREATE TABLE statement: FLOAT for adDouble, BLOB for adLongVarBinary, a memo for every other type. False when
+// a name was refused: nothing is dropped or sent then.
+bool FoxProSend::writeCreate(const std::string& name)
 {
     if (!nameStep(m_trap, 146, [&] { m_statement = "CREATE TABLE " + foxProName(name) + "("; }))
         return false;
@@ -102,22 +109,30 @@ bool FoxProSend::createTable(const std::string& name)
     }
     m_trap.step(192, [&] { dropLast(m_statement, 1); });
     m_trap.step(194, [&] { m_statement += ")"; });
-    m_trap.step(198, [&] { obj(m_target).Execute(m_statement); });
     return true;
 }
 
 void FoxProSend::sendRows(const std::string& name)
 {
+    startRows();
     m_trap.step(206, [&] { m_lastRow = static_cast<std::int32_t>(obj(m_rs).RecordCount() - 1); });
     for (std::int32_t row = 0; row <= m_lastRow && !rowsRanOut(m_rs); ++row)
         sendRow(name, row);
 }
 
-// One INSERT per row; a value that is Null or empty text goes as NULL, every other one quoted.
+// One INSERT per row; a value that is Null or empty text goes as NULL, every other one quoted. A record whose read
+// failed at the last move (reported there) is skipped: it has no values to send.
 void FoxProSend::sendRow(const std::string& name, std::int32_t row)
 {
     m_trap.step(210, [&] { m_yield(); });
     m_trap.step(212, [&] { m_w.progress->setValue(percent(row, m_lastRow)); });
+    if (!unreadRow())
+        insertRow(name);
+    moveNext(242);
+}
+
+void FoxProSend::insertRow(const std::string& name)
+{
     m_trap.step(214, [&] { m_statement = "INSERT INTO " + foxProName(name) + " VALUES('"; });
     int fieldCount = 0;
     m_trap.step(216, [&] { fieldCount = obj(m_rs).FieldCount(); });
@@ -126,7 +141,6 @@ void FoxProSend::sendRow(const std::string& name, std::int32_t row)
     m_trap.step(234, [&] { dropLast(m_statement, 3); });
     m_trap.step(236, [&] { m_statement += ")"; });
     m_trap.step(240, [&] { obj(m_target).Execute(m_statement); });
-    m_trap.step(242, [&] { obj(m_rs).MoveNext(); });
 }
 
 void FoxProSend::appendValue(int field)

@@ -63,7 +63,8 @@ public:
     virtual ~Cursor() = default;
     virtual const std::vector<FieldInfo>& fields() const = 0;
     virtual long long recordCount() = 0;
-    // Reads the next row into `row` (one value per field); false once past the last row.
+    // Reads the next row into `row` (one value per field); false once past the last row. All or nothing: a row that
+    // cannot be read throws and leaves `row` as it was, and the next call reads on after that row.
     virtual bool next(std::vector<Value>& row) = 0;
 };
 

@@ -21,7 +21,7 @@ int Field::Type() const
 const Value& Field::value() const
 {
     m_rs->requireOpen();
-    if (m_rs->m_eof)
+    if (m_rs->m_eof || m_rs->m_unread)
         throw std::runtime_error("Either BOF or EOF is True, or the current record has been deleted. Requested "
                                  "operation requires a current record.");
     return m_rs->m_row.at(static_cast<size_t>(m_index));
@@ -35,12 +35,18 @@ void Recordset::Open(const std::string& source, Connection& connection, CursorTy
     attach(connection.provider().query(source));
 }
 
+// All or nothing: the recordset is open only once its first row is read, so one whose first row fails stays
+// closed and can be opened again (the next table of a send opens normally).
 void Recordset::attach(std::unique_ptr<Cursor> cursor)
 {
+    const long long count = cursor->recordCount();
+    std::vector<Value> row;
+    const bool more = cursor->next(row);
     m_cursor = std::move(cursor);
-    m_count = m_cursor->recordCount();
-    m_row.clear();
-    m_eof = !m_cursor->next(m_row);
+    m_count = count;
+    m_row = std::move(row);
+    m_eof = !more;
+    m_unread = false;
 }
 
 void Recordset::requireOpen() const
@@ -61,7 +67,11 @@ void Recordset::MoveNext()
     if (m_eof)
         throw std::runtime_error("Either BOF or EOF is True, or the current record has been deleted. Requested "
                                  "operation requires a current record.");
+    // A row that fails to read leaves no current row until the next MoveNext, which reads on after it: its first
+    // values and the previous row's rest never pass for a row.
+    m_unread = true;
     m_eof = !m_cursor->next(m_row);
+    m_unread = false;
 }
 
 long long Recordset::RecordCount() const
@@ -101,6 +111,7 @@ void Recordset::Close()
     m_cursor.reset();
     m_row.clear();
     m_eof = true;
+    m_unread = false;
     m_count = 0;
 }
 

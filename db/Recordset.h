@@ -17,7 +17,7 @@ public:
     Field(const Recordset& rs, int index) : m_rs(&rs), m_index(index) {}
     const std::string& Name() const;
     int Type() const;
-    const Value& value() const; // the current row's value; Null when the recordset is past its end
+    const Value& value() const; // the current row's value; fails past the end and after a row that failed to read
 
 private:
     const Recordset* m_rs;
@@ -35,7 +35,7 @@ public:
     void Open(const std::string& source, Connection& connection, CursorType cursorType = CursorType::Unspecified,
               LockType lockType = LockType::Unspecified);
     bool Eof() const; // ADO's EOF (the name is a C macro)
-    void MoveNext();
+    void MoveNext();  // when the next row cannot be read: throws, and there is no current row until the next call
     long long RecordCount() const;
     int FieldCount() const;
     Field fields(int index) const;
@@ -51,6 +51,7 @@ private:
     std::unique_ptr<Cursor> m_cursor;
     std::vector<Value> m_row;
     bool m_eof = true;
+    bool m_unread = false; // the last MoveNext failed: no current row
     long long m_count = 0;
 };
 

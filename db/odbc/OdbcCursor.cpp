@@ -48,10 +48,13 @@ bool OdbcCursor::next(std::vector<Value>& row)
         return false;
     }
     m_stmt.check(rc, "Reading a row");
-    row.resize(m_fields.size());
-    for (size_t i = 0; i < m_fields.size(); ++i)
-        row[i] = readColumn(static_cast<SQLUSMALLINT>(i + 1), m_kinds[i]);
+    // The row is fetched, so it counts even when one of its values fails; the values are read aside and handed
+    // over whole, so a failure never leaves part of this row over the previous one.
     ++m_delivered;
+    m_values.resize(m_fields.size());
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        m_values[i] = readColumn(static_cast<SQLUSMALLINT>(i + 1), m_kinds[i]);
+    row.swap(m_values);
     return true;
 }
 

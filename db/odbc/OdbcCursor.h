@@ -35,6 +35,7 @@ private:
     long long m_delivered = 0;
     bool m_done = false;
     std::vector<char> m_buffer;
+    std::vector<Value> m_values; // the row being read
 };
 
 } // namespace db::odbc

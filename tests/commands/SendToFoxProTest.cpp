@@ -99,19 +99,41 @@ TEST_F(SendToFoxProTest, ACurrentEntryWithNothingSelectedTouchesNothing)
     EXPECT_EQ(m_pointers, (std::vector<int>{11, 0}));
 }
 
-TEST_F(SendToFoxProTest, EachRefusedRowIsReportedWithItsStatementAndTheRestArrive)
+TEST_F(SendToFoxProTest, AFailingCreateSendsNoRowsAndAddsNoEntry)
 {
     ase("CREATE TABLE [nums] (d DOUBLE, t TEXT)");
     ase("INSERT INTO [nums] VALUES (1.5, 'one')");
-    fox("CREATE TABLE \"nums\" (d I, t M)"); // not in the list: no question; CREATE fails, I refuses 1.5
-    sendSelected({"nums"}, {"nums"}, "nums");
+    ase("CREATE TABLE [after] (n INTEGER)");
+    ase("INSERT INTO [after] VALUES (5)");
+    fox("CREATE TABLE \"nums\" (d I, t M)"); // made since the listing: no question; CREATE fails
+    fox("INSERT INTO \"nums\" VALUES (7, 'own')");
+    sendSelected({"after", "nums"}, {"after", "nums"}, "nums");
     const auto reports = errorReports();
-    ASSERT_EQ(reports.size(), 2u);
+    ASSERT_EQ(reports.size(), 1u);
     EXPECT_NE(reports[0].find("in Corvalen2021/08/31.Form2.PushButton4_Click at line 198\r\r"), std::string::npos);
     EXPECT_TRUE(reports[0].ends_with("\r\rsql: CREATE TABLE \"nums\"(\"d\" FLOAT,\"t\" M)"));
-    EXPECT_NE(reports[1].find("at line 240\r\r"), std::string::npos);
-    EXPECT_TRUE(reports[1].ends_with("\r\rsql: INSERT INTO \"nums\" VALUES('1.5', 'one')"));
+    EXPECT_EQ(foxRows("nums"), (Rows{{db::Value(std::int64_t{7}), db::Value("own")}}));
+    EXPECT_EQ(foxRows("after"), (Rows{{db::Value("5")}}));
+    EXPECT_EQ(entries(m_list1), std::vector<std::string>{"after"});
     EXPECT_EQ(m_pointers.back(), 0);
+}
+
+TEST_F(SendToFoxProTest, OverwriteYesWithARefusedColumnNameKeepsTheTarget)
+{
+    ase("CREATE TABLE [cols] (\"x\"\"y\" TEXT, z TEXT)"); // column x"y
+    ase("INSERT INTO [cols] VALUES ('1', '2')");
+    fox("CREATE TABLE \"cols\" (old C(4))");
+    fox("INSERT INTO \"cols\" VALUES ('k1')");
+    fox("INSERT INTO \"cols\" VALUES ('k2')");
+    fill(m_list1, {"cols"}, {}, "");
+    m_dialogs.answer(frame::AnswerYes);
+    sendSelected({"cols"}, {"cols"}, "cols");
+    const auto reports = errorReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].starts_with("The name x\"y holds the character \""));
+    EXPECT_NE(reports[0].find("at line 152\r\r"), std::string::npos);
+    EXPECT_EQ(foxRows("cols"), (Rows{{db::Value("k1")}, {db::Value("k2")}}));
+    EXPECT_EQ(entries(m_list1), std::vector<std::string>{"cols"});
 }
 
 TEST_F(SendToFoxProTest, NamesHoldingADoubleQuoteOrClosingBracketAreRefused)
@@ -156,6 +178,85 @@ public:
     }
     std::unique_ptr<db::Cursor> tablesSchema() override { return nullptr; }
 };
+
+// A server whose rows fail to read where `unreadable` says (from 0), as a value the driver cannot hand over would.
+class UnreadableRowServer : public db::ProviderConnection {
+public:
+    explicit UnreadableRowServer(std::vector<bool> unreadable) : m_unreadable(std::move(unreadable)) {}
+    void execute(const std::string&) override {}
+    std::unique_ptr<db::Cursor> query(const std::string&) override
+    {
+        struct Failing : db::Cursor {
+            explicit Failing(std::vector<bool> bad) : unreadable(std::move(bad)) {}
+            const std::vector<db::FieldInfo>& fields() const override { return columns; }
+            long long recordCount() override { return static_cast<long long>(unreadable.size()); }
+            bool next(std::vector<db::Value>& row) override
+            {
+                if (pos >= unreadable.size())
+                    return false;
+                const size_t n = pos++;
+                if (unreadable[n])
+                    throw std::runtime_error("row " + std::to_string(n + 1) + " cannot be read");
+                row = {db::Value("a" + std::to_string(n + 1)), db::Value("b" + std::to_string(n + 1))};
+                return true;
+            }
+            std::vector<db::FieldInfo> columns{{"a", db::ado::VarChar}, {"b", db::ado::VarChar}};
+            std::vector<bool> unreadable;
+            size_t pos = 0;
+        };
+        return std::make_unique<Failing>(m_unreadable);
+    }
+    std::unique_ptr<db::Cursor> tablesSchema() override { return nullptr; }
+
+private:
+    std::vector<bool> m_unreadable;
+};
+
+TEST_F(SendToFoxProTest, UnreadableRowsAreReportedOnceEachAndNeverSent)
+{
+    db::registerProvider("ASEOLEDB", [](const db::ConnectionString&, const db::OpenOptions&) {
+        return std::make_unique<UnreadableRowServer>(std::vector<bool>{false, true, true, false});
+    });
+    sendSelected({"rows"}, {"rows"}, "rows");
+    db::registerBuiltinProviders();
+
+    const auto reports = errorReports();
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_TRUE(reports[0].starts_with("row 2 cannot be read\r\n")) << reports[0];
+    EXPECT_TRUE(reports[1].starts_with("row 3 cannot be read\r\n")) << reports[1];
+    for (const auto& r : reports)
+        EXPECT_NE(r.find("at line 242\r\r"), std::string::npos) << r;
+    EXPECT_EQ(foxRows("rows"), (Rows{{db::Value("a1"), db::Value("b1")}, {db::Value("a4"), db::Value("b4")}}));
+    EXPECT_EQ(m_progress.values, (std::vector<int>{25, 50, 75, 100, 0}));
+}
+
+// The first row failing: the table is not opened, not created, and the next table opens normally.
+TEST_F(SendToFoxProTest, ATableThatCannotDeliverItsFirstRowLeavesTheNextToSendNormally)
+{
+    db::registerProvider("ASEOLEDB", [](const db::ConnectionString&, const db::OpenOptions&) {
+        struct FirstFailsOnce : UnreadableRowServer {
+            FirstFailsOnce() : UnreadableRowServer({true, false}) {}
+            std::unique_ptr<db::Cursor> query(const std::string& sql) override
+            {
+                if (sql.find("[zeta]") != std::string::npos)
+                    return UnreadableRowServer::query(sql);
+                UnreadableRowServer good({false, false});
+                return good.query(sql);
+            }
+        };
+        return std::make_unique<FirstFailsOnce>();
+    });
+    sendSelected({"alpha", "zeta"}, {"alpha", "zeta"}, "alpha");
+    db::registerBuiltinProviders();
+
+    const auto reports = errorReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].starts_with("row 1 cannot be read\r\n")) << reports[0];
+    EXPECT_NE(reports[0].find("at line 144\r\r"), std::string::npos);
+    EXPECT_FALSE(foxHas("zeta"));
+    EXPECT_EQ(foxRows("alpha"), (Rows{{db::Value("a1"), db::Value("b1")}, {db::Value("a2"), db::Value("b2")}}));
+    EXPECT_EQ(entries(m_list1), std::vector<std::string>{"alpha"});
+}
 
 TEST_F(SendToFoxProTest, RowsThatVanishAfterTheCountAreNotSentAsEmptyRows)
 {

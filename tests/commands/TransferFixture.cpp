@@ -4,6 +4,9 @@
 #include "commands/FoxProConnection.h"
 #include "db/builtin/BuiltinProviders.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace transfertest {
 
 namespace {
@@ -36,7 +39,57 @@ bool tableListed(db::Connection& c, const std::string& table)
     return false;
 }
 
+// A .dbf as bytes, with the few header facts the damaging helpers need.
+struct DbfBytes {
+    explicit DbfBytes(std::filesystem::path file) : path(std::move(file)), bytes(testsupport::readFile(path)) {}
+    unsigned at16(size_t pos) const
+    {
+        return static_cast<std::uint8_t>(bytes[pos]) | static_cast<std::uint8_t>(bytes[pos + 1]) << 8;
+    }
+    // The descriptor (32 bytes each, from byte 32 up to the 0x0D terminator) whose name is `name`.
+    size_t descriptor(const std::string& name) const
+    {
+        for (size_t d = 32; d + 32 <= bytes.size() && bytes[d] != '\r'; d += 32)
+            if (std::string(bytes.c_str() + d) == name)
+                return d;
+        throw std::runtime_error("no column " + name);
+    }
+    void save() const { testsupport::writeFile(path, bytes); }
+
+    std::filesystem::path path;
+    std::string bytes;
+};
+
 } // namespace
+
+void TransferTest::pointMemoPastEnd(const std::string& table, int record)
+{
+    DbfBytes dbf(m_foxFolder / (table + ".dbf"));
+    const unsigned headerLength = dbf.at16(8), recordLength = dbf.at16(10);
+    size_t memo = 0;
+    for (size_t d = 32; dbf.bytes[d] != '\r'; d += 32)
+        if (dbf.bytes[d + 11] == 'M') {
+            memo = d;
+            break;
+        }
+    ASSERT_NE(memo, 0u) << table << " has no memo column";
+    std::uint32_t displacement = 0;
+    std::memcpy(&displacement, dbf.bytes.data() + memo + 12, 4);
+    const size_t pointer = headerLength + static_cast<size_t>(record - 1) * recordLength + displacement;
+    const std::uint32_t farBlock = 0x00FFFFFF; // little-endian on every machine we build for
+    std::memcpy(dbf.bytes.data() + pointer, &farBlock, 4);
+    dbf.save();
+}
+
+void TransferTest::renameColumnInFile(const std::string& table, const std::string& from, const std::string& to)
+{
+    DbfBytes dbf(m_foxFolder / (table + ".dbf"));
+    const size_t d = dbf.descriptor(from);
+    ASSERT_LE(to.size(), 10u);
+    std::memset(dbf.bytes.data() + d, 0, 11);
+    std::memcpy(dbf.bytes.data() + d, to.data(), to.size());
+    dbf.save();
+}
 
 TransferTest::TransferTest()
 {

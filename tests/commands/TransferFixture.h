@@ -10,8 +10,17 @@
 
 #include <QListWidget>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace db {
+// Readable failures: the value's text and its kind.
+inline void PrintTo(const Value& v, std::ostream* os)
+{
+    *os << "[" << v.storage().index() << "]'" << v.toText() << "'";
+}
+} // namespace db
 
 namespace transfertest {
 
@@ -47,6 +56,12 @@ protected:
     std::vector<db::FieldInfo> foxFields(const std::string& table);
     bool foxHas(const std::string& table);
     bool aseHas(const std::string& table);
+
+    // Damages a free table's file as a crash or a faulty program would leave it: the memo pointer of `record`
+    // (from 1) made to point past the end of the memo file, or a column descriptor renamed to a name FoxPro itself
+    // would never write.
+    void pointMemoPastEnd(const std::string& table, int record);
+    void renameColumnInFile(const std::string& table, const std::string& from, const std::string& to);
 
     // Fills a list; `selected` names the entries to select, `current` the current one ("" for none).
     static void fill(QListWidget& list, const std::vector<std::string>& names, const std::vector<std::string>& selected,

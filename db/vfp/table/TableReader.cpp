@@ -43,14 +43,18 @@ public:
             std::uint32_t number = ++m_next;
             if (rec[0] == '*')
                 continue;
-            row.resize(m_fields.size());
+            // Decoded aside and handed over whole: a value that fails (a memo pointer past the end of its file)
+            // must not leave the record's first values over the previous row's rest. m_next has already passed
+            // the record, so the next call reads on after it.
+            m_decoded.resize(m_fields.size());
             try {
                 for (std::size_t i = 0; i < m_fields.size(); ++i)
-                    row[i] = m_record->decode(i, rec);
+                    m_decoded[i] = m_record->decode(i, rec);
             } catch (const std::exception& e) {
                 throw std::runtime_error("The table " + m_table + " cannot be read: in record " +
                                          std::to_string(number) + ", " + e.what());
             }
+            row.swap(m_decoded);
             return true;
         }
         return false;
@@ -111,6 +115,7 @@ private:
     std::unique_ptr<MemoFile> m_memo;
     std::unique_ptr<RecordCodec> m_record;
     std::vector<FieldInfo> m_fields;
+    std::vector<Value> m_decoded; // the record being decoded
     std::string m_table;
     std::vector<std::uint8_t> m_batch;
     std::size_t m_batchRecords = 1;
