@@ -8,8 +8,16 @@ namespace commands {
 
 std::string aseConnectionString(const frame::ConnectionFields& fields)
 {
-    return "Provider=ASEOLEDB;Data Source=" + fields.aseServer + ":" + fields.asePort + ";User Id=" + fields.aseUser +
-           ";Password=" + fields.asePassword + ";" + ";Catalog=" + fields.aseDatabase;
+    using db::connectionStringValue;
+    std::string text =
+        "Provider=ASEOLEDB;Data Source=" + connectionStringValue(fields.aseServer + ":" + fields.asePort) +
+        ";User Id=" + connectionStringValue(fields.aseUser) + ";Password=" + connectionStringValue(fields.asePassword) +
+        ";" + ";Catalog=" + connectionStringValue(fields.aseDatabase);
+    if (!fields.connectDeadline.empty())
+        text += std::string(";") + db::kConnectDeadlineKey + "=" + connectionStringValue(fields.connectDeadline);
+    if (!fields.queryTimeout.empty())
+        text += std::string(";") + db::kQueryTimeoutKey + "=" + connectionStringValue(fields.queryTimeout);
+    return text;
 }
 
 // The ASE connection keeps the default cursor location: the connection object's own.

@@ -7,8 +7,11 @@
 
 namespace commands {
 
-// The ASE connection string, by plain concatenation of the fields as they stand:
-// "Provider=ASEOLEDB;Data Source=" server ":" port ";User Id=" user ";Password=" password ";;Catalog=" database.
+// The ASE connection string from the fields as they stand:
+// "Provider=ASEOLEDB;Data Source=" server ":" port ";User Id=" user ";Password=" password ";;Catalog=" database,
+// each value quoted by the connection-string rules when it would otherwise break the string (a ';', a quote, a
+// brace, a blank at either end), so that no field can add or replace an attribute. Then, only when set,
+// ";Connect Deadline=" and ";Query Timeout=" with the settings' seconds.
 std::string aseConnectionString(const frame::ConnectionFields& fields);
 
 // The silent check: whether a connection opens with that string (default cursor location). Nothing is shown.

@@ -1,6 +1,7 @@
 #include "commands/FoxProConnection.h"
 
 #include "commands/ConnectionChecks.h"
+#include "db/ConnectionString.h"
 #include "frame/Locations.h"
 
 namespace commands {
@@ -8,8 +9,10 @@ namespace commands {
 std::string foxProConnectionString(const frame::ConnectionFields& fields)
 {
     if (fields.useDbcFile)
-        return "Provider=vfpoledb.1;Data Source=" + fields.dbcFile + ";Collating Sequence=machine;";
-    return "Provider=vfpoledb.1;Data Source=" + fields.freeTableFolder + ";Collating Sequence=general;";
+        return "Provider=vfpoledb.1;Data Source=" + db::connectionStringValue(fields.dbcFile) +
+               ";Collating Sequence=machine;";
+    return "Provider=vfpoledb.1;Data Source=" + db::connectionStringValue(fields.freeTableFolder) +
+           ";Collating Sequence=general;";
 }
 
 bool canConnectFoxPro(const frame::ConnectionFields& fields)

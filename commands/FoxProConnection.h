@@ -9,6 +9,7 @@ namespace commands {
 
 // The FoxPro connection string, built from the connection window's fields as they stand: the container file
 // with the "machine" collating sequence when the container is chosen, else the free-table folder with "general".
+// A path that would break the string (a ';', a quote, a brace, a blank at either end) is quoted.
 std::string foxProConnectionString(const frame::ConnectionFields& fields);
 
 // The silent check: whether a server-side connection opens with that string. Nothing is shown.

@@ -128,7 +128,7 @@ void AseSend::insertRow(const std::string& name)
         m_trap.step(222, [&] { m_yield(); });
         std::string value;
         m_trap.step(224, [&] { value = frame::NullToDefault(obj(m_rs).fields(f).value(), db::Value("")).toText(); });
-        m_trap.step(226, [&] { value = doubleQuotes(value); });
+        m_trap.step(226, [&] { value = aseQuotes(value); });
         m_trap.step(228, [&] { m_statement.append(value).append("', '"); });
     }
     m_trap.step(232, [&] { dropLast(m_statement, 3); });

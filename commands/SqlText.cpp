@@ -41,4 +41,16 @@ std::string doubleQuotes(const std::string& text)
     return out;
 }
 
+std::string aseQuotes(const std::string& text)
+{
+    std::string out = doubleQuotes(text);
+    for (std::size_t at = out.find('\\'); at != std::string::npos; at = out.find('\\', at + 1)) {
+        if (at + 1 < out.size() && (out[at + 1] == '\r' || out[at + 1] == '\n')) {
+            out.insert(at + 1, "' + '");
+            at += 5;
+        }
+    }
+    return out;
+}
+
 } // namespace commands

@@ -19,4 +19,10 @@ std::string foxProName(const std::string& name); // "name"
 // A value's text for between single quotes: each single quotation mark doubled, nothing else changed.
 std::string doubleQuotes(const std::string& text);
 
+// The same for a Sybase ASE statement. ASE takes a backslash immediately before a line break inside a literal as
+// a line continuation and drops both, so where a backslash is followed by CR or LF the literal ends after the
+// backslash and continues as a second literal joined by + ('C:\temp\' + '<CR><LF>next'): every character arrives.
+// A value without that sequence gives exactly doubleQuotes().
+std::string aseQuotes(const std::string& text);
+
 } // namespace commands

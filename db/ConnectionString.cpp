@@ -91,6 +91,24 @@ ConnectionString ConnectionString::parse(const std::string& text)
     return cs;
 }
 
+std::string connectionStringValue(const std::string& value)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    const bool plain = value.find_first_of(";'\"{}") == std::string::npos &&
+                       (value.empty() || (!blank(value.front()) && !blank(value.back())));
+    if (plain)
+        return value;
+    const char quote = value.find('"') != std::string::npos && value.find('\'') == std::string::npos ? '\'' : '"';
+    std::string out(1, quote);
+    for (char c : value) {
+        out += c;
+        if (c == quote)
+            out += quote;
+    }
+    out += quote;
+    return out;
+}
+
 std::optional<std::string> ConnectionString::get(const std::string& key) const
 {
     // The last of repeated keys wins.

@@ -22,6 +22,15 @@ private:
     std::vector<std::pair<std::string, std::string>> m_pairs; // keys as written (trimmed), values as given
 };
 
+// A value as it goes after "key=" so that parse() reads it back exactly: unchanged when it holds no ';', quote,
+// brace, and no blank (space, tab, CR, LF) at either end; otherwise between double quotes (single quotes when it
+// holds a double quote and no single one), the enclosing quote doubled inside. Empty stays empty.
+std::string connectionStringValue(const std::string& value);
+
+// Attributes the program adds to a connection string from its own settings (seconds), never typed by the user.
+inline constexpr const char* kConnectDeadlineKey = "Connect Deadline"; // opening a connection
+inline constexpr const char* kQueryTimeoutKey = "Query Timeout";       // every statement and fetch after that
+
 std::string toLowerAscii(std::string s);
 std::string toUpperAscii(std::string s);
 bool equalsIgnoreCase(const std::string& a, const std::string& b);

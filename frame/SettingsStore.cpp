@@ -2,13 +2,64 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace frame {
 
 namespace {
+
+#ifndef Q_OS_WIN
+[[noreturn]] void cannotWrite(const QString& file, const std::string& reason)
+{
+    throw std::runtime_error("Cannot write the settings file " + file.toStdString() + ": " + reason);
+}
+
+std::string systemReason(int error)
+{
+    return std::strerror(error);
+}
+
+// Creates the folder and any missing folder above it, each readable by the user alone.
+void makeFolders(const QString& file)
+{
+    const QString folder = QFileInfo(file).absolutePath();
+    QString path;
+    for (const QString& part : folder.split('/', Qt::SkipEmptyParts)) {
+        path += "/" + part;
+        const QByteArray local = QFile::encodeName(path);
+        if (::mkdir(local.constData(), 0700) != 0 && errno != EEXIST)
+            cannotWrite(file, systemReason(errno));
+    }
+    struct stat st {};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0)
+        cannotWrite(file, systemReason(errno));
+    if (!S_ISDIR(st.st_mode))
+        cannotWrite(file, systemReason(ENOTDIR));
+}
+
+// Makes sure the file exists and can be written, creating it readable by the user alone; a failure names the file
+// and the system's reason.
+void prepareForWriting(const QString& file)
+{
+    makeFolders(file);
+    const QByteArray local = QFile::encodeName(file);
+    const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        cannotWrite(file, systemReason(errno));
+    ::close(fd);
+}
+#endif
 
 std::unique_ptr<QSettings> openStore(const QString& appName, const QString& section)
 {
@@ -16,16 +67,7 @@ std::unique_ptr<QSettings> openStore(const QString& appName, const QString& sect
     auto s = std::make_unique<QSettings>("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\" + appName,
                                          QSettings::NativeFormat);
 #else
-    const QString file = settingsFilePath(appName);
-    if (!QFile::exists(file)) {
-        // Create it readable by the user alone before the first value goes in.
-        QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile f(file);
-        if (!f.open(QIODevice::WriteOnly))
-            throw std::runtime_error("Cannot create the settings file " + file.toStdString());
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
-    auto s = std::make_unique<QSettings>(file, QSettings::IniFormat);
+    auto s = std::make_unique<QSettings>(settingsFilePath(appName), QSettings::IniFormat);
 #endif
     s->beginGroup(section);
     return s;
@@ -48,19 +90,36 @@ QString settingsFilePath(const QString& appName)
 
 QString GetSetting(const QString& appName, const QString& section, const QString& key, const QString& def)
 {
+#ifndef Q_OS_WIN
+    // Reading never creates anything: without a file every key is missing.
+    if (!QFileInfo(settingsFilePath(appName)).isFile())
+        return def;
+#endif
     auto s = openStore(appName, section);
     return s->contains(key) ? s->value(key).toString() : def;
 }
 
 void SaveSetting(const QString& appName, const QString& section, const QString& key, const QString& value)
 {
+#ifndef Q_OS_WIN
+    const QString file = settingsFilePath(appName);
+    prepareForWriting(file);
+#endif
     auto s = openStore(appName, section);
     s->setValue(key, value);
     s->sync();
-    if (s->status() != QSettings::NoError)
+    // A file that did not read as INI (FormatError) is still written; only a failed write is a failure here.
+    if (s->status() == QSettings::AccessError) {
+#ifdef Q_OS_WIN
         throw std::runtime_error("Cannot write the setting " + key.toStdString());
+#else
+        // QSettings keeps no reason; writing in the folder is what it needs (it replaces the file).
+        const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+        cannotWrite(file, ::access(folder.constData(), W_OK) != 0 ? systemReason(errno) : "the file was not saved");
+#endif
+    }
 #ifndef Q_OS_WIN
-    QFile::setPermissions(settingsFilePath(appName), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 #endif
 }
 

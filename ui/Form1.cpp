@@ -164,7 +164,17 @@ void Form1::storeSetting(const char* key, const QString& value)
 const frame::ConnectionFields& Form1::fields()
 {
     auto text = [this](int i) { return m_text[i]->text().toStdString(); };
-    m_fields = {text(1), text(2), text(3), text(4), text(5), text(6), text(7), m_option1->isChecked()};
+    // The time limits are settings of their own, kept in the same group but not shown in the window.
+    m_fields = {text(1),
+                text(2),
+                text(3),
+                text(4),
+                text(5),
+                text(6),
+                text(7),
+                m_option1->isChecked(),
+                readSetting("ConnectDeadline").toStdString(),
+                readSetting("QueryTimeout").toStdString()};
     return m_fields;
 }
 

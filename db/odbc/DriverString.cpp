@@ -30,7 +30,8 @@ bool oneOf(const std::string& key, std::initializer_list<const char*> names)
 // Keys our own string already carries from the named OLE DB attributes, or that only we read.
 bool consumedKey(const std::string& key)
 {
-    return oneOf(key, {"Provider", "Data Source", "User Id", "Password", "Catalog", kDeadlineKey});
+    return oneOf(key,
+                 {"Provider", "Data Source", "User Id", "Password", "Catalog", kConnectDeadlineKey, kQueryTimeoutKey});
 }
 
 // Extra attributes the user added are passed on when the driver knows them; anything else (OLE DB properties
@@ -42,13 +43,20 @@ void passExtras(const ConnectionString& cs, DriverString& out, std::initializer_
             out.set(key, value);
 }
 
+bool blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The ODBC rule (SQLDriverConnect): a value holding any of []{}(),;?*=!@ goes between braces; so does one with a
+// blank at either end, which a driver might otherwise trim.
 bool needsBraces(const std::string& v)
 {
     if (v.empty())
         return false;
-    if (v.find_first_of(";{}") != std::string::npos)
+    if (v.find_first_of("[]{}(),;?*=!@") != std::string::npos)
         return true;
-    return v.front() == ' ' || v.back() == ' ';
+    return blank(v.front()) || blank(v.back());
 }
 
 } // namespace
@@ -105,14 +113,55 @@ void DriverString::set(const std::string& key, const std::string& value)
     m_pairs.emplace_back(key, value);
 }
 
+unsigned queryTimeoutSeconds(const ConnectionString& cs)
+{
+    const auto v = cs.get(kQueryTimeoutKey);
+    if (!v || v->empty())
+        return kDefaultQueryTimeoutSeconds;
+    const std::string& text = *v;
+    unsigned long seconds = 0;
+    bool ok = text.size() <= 5;
+    for (char c : text) {
+        ok = ok && c >= '0' && c <= '9';
+        if (ok)
+            seconds = seconds * 10 + static_cast<unsigned long>(c - '0');
+    }
+    if (!ok || seconds < 1 || seconds > 86400)
+        throw std::runtime_error("Invalid query timeout \"" + text +
+                                 "\": give a whole number of seconds from 1 to 86400.");
+    return static_cast<unsigned>(seconds);
+}
+
+bool DriverString::braceStyleMatters() const
+{
+    for (const auto& pair : m_pairs)
+        if (needsBraces(pair.second) && pair.second.find('}') != std::string::npos)
+            return true;
+    return false;
+}
+
 std::string DriverString::text() const
 {
     std::string out;
+    bool endsInBraces = false;
     for (const auto& [key, value] : m_pairs) {
         if (!out.empty())
             out += ';';
         out += key + '=';
-        if (needsBraces(value)) {
+        endsInBraces = false;
+        if (m_quoting == Quoting::Plain) {
+            if (value.find(';') != std::string::npos)
+                throw std::runtime_error("The value of " + key + " holds a ';', which the ODBC driver cannot take.");
+            out += value;
+        } else if (!needsBraces(value)) {
+            out += value;
+        } else if (m_quoting == Quoting::BracesVerbatim) {
+            if (value.find("};") != std::string::npos)
+                throw std::runtime_error("The value of " + key +
+                                         " holds \"};\", which this version of the FreeTDS driver cannot take.");
+            out += '{' + value + '}';
+            endsInBraces = true;
+        } else {
             out += '{';
             for (char c : value) {
                 out += c;
@@ -120,10 +169,10 @@ std::string DriverString::text() const
                     out += '}';
             }
             out += '}';
-        } else {
-            out += value;
         }
     }
+    if (endsInBraces)
+        out += ';'; // such a driver ends a value in braces only at "};"
     return out;
 }
 
@@ -140,6 +189,8 @@ DriverString aseDriverString(const ConnectionString& cs, const AseTarget& target
         d.set("Database", *db);
     d.set("TDS_Version", "5.0");
     d.set("ClientCharset", "UTF-8");
+    d.set("TextSize", kLargestTextSize);
+    d.set("Timeout", std::to_string(queryTimeoutSeconds(cs))); // FreeTDS's query timeout, for every statement
     passExtras(cs, d,
                {"Port", "Address", "Language", "TextSize", "PacketSize", "APP", "WSID", "Encryption", "Timeout",
                 "TDS_Version", "ClientCharset", "DumpFile", "DumpFileAppend", "DebugFlags", "ReadOnly"});
@@ -148,7 +199,7 @@ DriverString aseDriverString(const ConnectionString& cs, const AseTarget& target
 
 DriverString standInDriverString(const ConnectionString& cs, const AseTarget& target, const std::string& driver)
 {
-    DriverString d;
+    DriverString d(DriverString::Quoting::Plain); // the SQLite driver knows no braces
     d.set("DRIVER", driver);
     d.set("Database", target.standInFile);
     // WAL with normal syncing: every statement that returned survives a kill of the program, at tens of

@@ -1,10 +1,12 @@
 #include "db/odbc/OdbcConnect.h"
 
 #include "db/Replaceable.h"
+#include "db/odbc/DriverString.h"
 #include "db/odbc/OdbcError.h"
 
 #include <condition_variable>
 #include <cstdio>
+#include <map>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -70,6 +72,27 @@ OdbcLink::~OdbcLink()
     SQLDisconnect(m_dbc);
     SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
     SQLFreeHandle(SQL_HANDLE_ENV, m_env);
+}
+
+bool driverDoublesClosingBraces(const std::string& driver)
+{
+    static std::mutex mutex;
+    static std::map<std::string, bool> known;
+    std::lock_guard lock(mutex);
+    if (auto it = known.find(driver); it != known.end())
+        return it->second;
+    // "{a}b}" is a syntax error by the ODBC rule, and the value "a}b" to a driver that reads braces verbatim;
+    // port 1 on the loopback refuses at once, so the attempt never gets further than that.
+    DriverString probe;
+    probe.set("DRIVER", driver);
+    std::string text = probe.text() + ";Server=127.0.0.1;Port=1;UID=probe;PWD={a}b};TDS_Version=5.0";
+    Attempt a;
+    attemptConnect(a, text, 1);
+    if (a.error.empty())
+        freeHandles(a, true);
+    const bool doubles = a.error.find("Syntax error") != std::string::npos;
+    known[driver] = doubles;
+    return doubles;
 }
 
 std::unique_ptr<OdbcLink> connectDirect(const std::string& driverString)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/odbc/OdbcError.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -8,21 +10,25 @@
 #include <sql.h>
 #include <sqlext.h>
 #include <string>
+#include <utility>
 
 namespace db::odbc {
 
-// An open driver connection with its own environment; disconnected and freed when destroyed.
+// An open driver connection with its own environment; disconnected and freed when destroyed. Statements made
+// from dbc() keep to the connection's answer limit (see Statement).
 class OdbcLink {
 public:
     OdbcLink(SQLHENV env, SQLHDBC dbc) : m_env(env), m_dbc(dbc) {}
     ~OdbcLink();
     OdbcLink(const OdbcLink&) = delete;
     OdbcLink& operator=(const OdbcLink&) = delete;
-    SQLHDBC dbc() const { return m_dbc; }
+    Dbc dbc() { return {m_dbc, &m_limit}; }
+    void setAnswerLimit(AnswerLimit limit) { m_limit = std::move(limit); }
 
 private:
     SQLHENV m_env;
     SQLHDBC m_dbc;
+    AnswerLimit m_limit;
 };
 
 // How a connect waits for its worker: until `done` answers true (true) or `deadline` has passed (false). The real
@@ -32,6 +38,11 @@ using DeadlineWait = std::function<bool(std::unique_lock<std::mutex>& lock, std:
                                         std::chrono::milliseconds deadline, const std::function<bool()>& done)>;
 // Sets the wait every later connect uses; an empty one puts back the real one. Returns the one it replaces.
 DeadlineWait setDeadlineWait(DeadlineWait wait);
+
+// Whether the driver reads a '}' inside a braced connection-string value as the ODBC rule has it ("}}" for one
+// '}'; FreeTDS from 1.4) or takes the braces' content as it stands up to the first "};" (FreeTDS up to 1.3).
+// Found once per driver by a connection attempt that fails at once (a refused loopback port, or the syntax).
+bool driverDoublesClosingBraces(const std::string& driver);
 
 // Connects on the calling thread.
 std::unique_ptr<OdbcLink> connectDirect(const std::string& driverString);

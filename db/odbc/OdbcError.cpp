@@ -52,9 +52,59 @@ void check(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* w
     throw std::runtime_error(text);
 }
 
+namespace {
+
+// Whether any diagnostic record of the handle carries this SQLSTATE.
+bool hasState(SQLSMALLINT handleType, SQLHANDLE handle, const char* wanted)
+{
+    for (SQLSMALLINT i = 1;; ++i) {
+        SQLCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLCHAR text[8];
+        SQLSMALLINT len = 0;
+        SQLRETURN rc = SQLGetDiagRec(handleType, handle, i, state, &native, text, sizeof text, &len);
+        if (!succeeded(rc))
+            return false;
+        if (std::string(reinterpret_cast<const char*>(state)) == wanted)
+            return true;
+    }
+}
+
+} // namespace
+
+std::string noAnswerMessage(const AnswerLimit& limit)
+{
+    return "The server " + limit.where + " did not answer within " + std::to_string(limit.seconds) +
+           (limit.seconds == 1 ? " second." : " seconds.");
+}
+
 Statement::Statement(SQLHDBC dbc)
 {
     odbc::check(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &m_stmt), SQL_HANDLE_DBC, dbc, "Allocating a statement");
+}
+
+Statement::Statement(Dbc dbc)
+{
+    if (dbc.limit && dbc.limit->lost)
+        throw std::runtime_error(noAnswerMessage(*dbc.limit));
+    odbc::check(SQLAllocHandle(SQL_HANDLE_STMT, dbc.handle, &m_stmt), SQL_HANDLE_DBC, dbc.handle,
+                "Allocating a statement");
+    if (!dbc.limit || dbc.limit->seconds == 0)
+        return;
+    m_limit = dbc.limit;
+    check(SQLSetStmtAttr(m_stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_limit->seconds)), 0),
+          "Setting the query timeout");
+}
+
+void Statement::check(SQLRETURN rc, const char* what) const
+{
+    if (succeeded(rc))
+        return;
+    if (m_limit && hasState(SQL_HANDLE_STMT, m_stmt, "HYT00")) {
+        m_limit->lost = true;
+        throw std::runtime_error(noAnswerMessage(*m_limit));
+    }
+    odbc::check(rc, SQL_HANDLE_STMT, m_stmt, what);
 }
 
 Statement::~Statement()

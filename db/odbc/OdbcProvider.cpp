@@ -43,9 +43,18 @@ std::unique_ptr<ProviderConnection> openAse(const ConnectionString& cs, const As
     if (target.server.empty())
         throw std::runtime_error("No Sybase ASE server is named in the Data Source.");
     auto deadline = connectDeadline(cs);
-    auto text = aseDriverString(cs, target, findDriver(kFreeTds)).text();
+    const unsigned answerSeconds = queryTimeoutSeconds(cs);
+    const std::string driver = findDriver(kFreeTds);
+    DriverString driverString = aseDriverString(cs, target, driver);
+    if (driverString.braceStyleMatters() && !driverDoublesClosingBraces(driver))
+        driverString.setQuoting(DriverString::Quoting::BracesVerbatim);
+    auto text = driverString.text();
     std::string where = target.server + (target.port.empty() ? "" : ":" + target.port);
-    return std::make_unique<OdbcSession>(connectWithDeadline(text, deadline, where), false);
+    auto link = connectWithDeadline(text, deadline, where);
+    // Every statement and fetch from now on: FreeTDS gives up after this long without an answer (its query
+    // timeout, from the driver string, and SQL_ATTR_QUERY_TIMEOUT on each statement), and says so in our words.
+    link->setAnswerLimit({answerSeconds, where});
+    return std::make_unique<OdbcSession>(std::move(link), false);
 }
 
 } // namespace

@@ -103,11 +103,12 @@ TEST_F(AseConnectTest, SilentServerFailsAtTheDeadlineInsteadOfHanging)
     EXPECT_EQ(clock.deadlines, (std::vector<long long>{2000, 2000}));
 }
 
-TEST_F(AseConnectTest, DeadlineFromTheConnectionStringNamesTheServer)
+TEST_F(AseConnectTest, DeadlineFromTheSettingsNamesTheServer)
 {
     odbctest::SilentListener listener;
-    // A field holding ";" adds attributes, as the connection window allows.
-    auto fields = odbctest::loopbackFields(listener.port(), "pubs2;Connect Deadline=1");
+    // The deadline is a setting of its own (ConnectDeadline), which the program adds to the connection string.
+    auto fields = odbctest::loopbackFields(listener.port());
+    fields.connectDeadline = "1";
     DeadlinePassesAtOnce clock;
     try {
         Connection().Open(aseConnectionString(fields));
@@ -118,6 +119,16 @@ TEST_F(AseConnectTest, DeadlineFromTheConnectionStringNamesTheServer)
         EXPECT_NE(std::string(e.what()).find("did not answer within 1.0 seconds"), std::string::npos) << e.what();
     }
     EXPECT_EQ(clock.deadlines, (std::vector<long long>{1000}));
+}
+
+TEST_F(AseConnectTest, ADeadlineTypedAfterTheDatabaseNameIsPartOfTheNameNow)
+{
+    odbctest::SilentListener listener;
+    ::setenv(db::odbc::kDeadlineEnv, "3", 1);
+    auto fields = odbctest::loopbackFields(listener.port(), "pubs2;Connect Deadline=1");
+    DeadlinePassesAtOnce clock;
+    EXPECT_FALSE(canConnectAse(fields));
+    EXPECT_EQ(clock.deadlines, (std::vector<long long>{3000})); // the environment's, not the typed one
 }
 
 // The real wait, once: it gives up on a silent server no sooner than the deadline (and does give up).

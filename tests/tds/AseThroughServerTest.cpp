@@ -4,9 +4,11 @@
 #include "TransferFixture.h"
 #include "commands/AseConnection.h"
 #include "commands/Commands.h"
+#include "db/vfp/table/TableFiles.h"
 #include "frame/TableList.h"
 
 #include <algorithm>
+#include <sqlite3.h>
 
 namespace transfertest {
 namespace {
@@ -28,8 +30,49 @@ protected:
         m_fields.asePassword = "p";
         m_fields.aseDatabase = "db";
     }
+    // Points the fields at another server of the test's own.
+    void useServer(const tds::Server& server)
+    {
+        m_fields.asePort = std::to_string(server.port());
+        m_fields.aseUser = server.config().user;
+        m_fields.asePassword = server.config().password;
+        m_fields.aseDatabase = server.config().database;
+    }
+    // A value as the server's SQLite database holds it, read there directly.
+    std::string serverValue(const std::string& sql)
+    {
+        std::lock_guard lock(m_server.database().mutex());
+        sqlite3_stmt* stmt = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(m_server.database().handle(), sql.c_str(), -1, &stmt, nullptr), SQLITE_OK);
+        std::string out;
+        if (sqlite3_step(stmt) == SQLITE_ROW)
+            out.assign(static_cast<const char*>(sqlite3_column_blob(stmt, 0)),
+                       static_cast<std::size_t>(sqlite3_column_bytes(stmt, 0)));
+        sqlite3_finalize(stmt);
+        return out;
+    }
+    // A free FoxPro table written directly by the engine.
+    void foxTable(const std::string& name, const std::vector<db::vfp::FieldDef>& fields,
+                  const std::vector<std::vector<db::Value>>& rows)
+    {
+        const auto dbf = m_foxFolder / (name + ".dbf");
+        db::vfp::createTableFiles(dbf, fields, 0x03);
+        db::vfp::TableAppender appender(dbf);
+        for (const auto& row : rows)
+            appender.append(row);
+    }
     tds::Server m_server{tds::ServerConfig{}};
 };
+
+// Text of `bytes` length: numbered lines ending in CR LF, so that a cut anywhere shows.
+std::string longText(std::size_t bytes)
+{
+    std::string out;
+    for (int line = 0; out.size() < bytes; ++line)
+        out += "line " + std::to_string(line) + " of a long memo\r\n";
+    out.resize(bytes);
+    return out;
+}
 
 TEST_F(AseServerTest, TestConnectionSucceedsOnlyWithTheRightLoginAndDatabase)
 {
@@ -112,6 +155,147 @@ TEST_F(AseServerTest, DeletionDropsTheTablesOnTheServer)
     EXPECT_FALSE(aseHas("b"));
     EXPECT_EQ(entries(m_list2), std::vector<std::string>{"a"});
     EXPECT_GE(m_server.sessionsStarted(), 4); // every step went over the wire, none to a stand-in
+}
+
+TEST_F(AseServerTest, APasswordWithSeparatorsQuotesAndATrailingBlankLogsIn)
+{
+    tds::ServerConfig config;
+    config.password = "p;w}\"x ";
+    tds::Server server(config);
+    useServer(server);
+    EXPECT_TRUE(commands::canConnectAse(m_fields));
+    ListSink list;
+    commands::listAseTables(list, m_fields, [] {});
+    m_fields.asePassword = "p;w}\"x"; // without the blank: another password
+    EXPECT_FALSE(commands::canConnectAse(m_fields));
+    m_fields.asePassword = "p";
+    EXPECT_FALSE(commands::canConnectAse(m_fields));
+    EXPECT_GE(server.sessionsStarted(), 4);
+}
+
+TEST_F(AseServerTest, APasswordCannotRedirectTheLogin)
+{
+    // Were the password's "Server=x" taken as an attribute, the login would go to a host x and fail; it is the
+    // password of this server instead.
+    tds::ServerConfig config;
+    config.password = "p;Server=x";
+    tds::Server server(config);
+    useServer(server);
+    EXPECT_TRUE(commands::canConnectAse(m_fields));
+    EXPECT_EQ(server.sessionsStarted(), 1);
+    useServer(m_server);
+    m_fields.asePassword = "p;Server=x";
+    EXPECT_FALSE(commands::canConnectAse(m_fields));
+}
+
+class StallingServerTest : public AseServerTest {
+protected:
+    StallingServerTest()
+    {
+        tds::ServerConfig config;
+        config.stallAfterLogin = true;
+        m_stalling = std::make_unique<tds::Server>(config);
+        useServer(*m_stalling);
+        m_fields.queryTimeout = "1";
+    }
+    std::string noAnswer() const
+    {
+        return "The server 127.0.0.1:" + std::to_string(m_stalling->port()) + " did not answer within 1 second.";
+    }
+    std::unique_ptr<tds::Server> m_stalling;
+};
+
+TEST_F(StallingServerTest, AListingEndsWithTheReport)
+{
+    ListSink list;
+    list.names = {"kept"};
+    try {
+        commands::listAseTables(list, m_fields, [] {});
+        ADD_FAILURE() << "a listing from a server that never answers ended normally";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), noAnswer());
+    }
+    EXPECT_EQ(list.names, std::vector<std::string>{"kept"}); // emptied only once the rowset is there
+}
+
+TEST_F(StallingServerTest, ASendEndsWithTheReport)
+{
+    fox("CREATE TABLE \"people\" (name C(10))");
+    fox("INSERT INTO \"people\" VALUES ('Ann')");
+    fill(m_list1, {"people"}, {"people"}, "people");
+    commands::sendToAse(m_window);
+    const auto reports = errorReports();
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports[0].rfind(noAnswer() + "\r\n", 0), 0u) << reports[0];
+    EXPECT_NE(reports[0].find("CREATE TABLE [people]"), std::string::npos) << reports[0];
+    // Whatever else is tried on that connection says why it cannot be (one report per INSERT until the send
+    // stops its rows after a failed CREATE TABLE).
+    for (std::size_t i = 1; i < reports.size(); ++i)
+        EXPECT_NE(reports[i].find("did not answer within 1 second"), std::string::npos) << reports[i];
+    EXPECT_EQ(m_pointers.back(), static_cast<int>(frame::PointerState::Default)); // the send ran to its end
+}
+
+TEST_F(AseServerTest, TextAndImageValuesOverAseDefaultTextSizeArriveWhole)
+{
+    // 100 KiB: the server, as ASE, cuts text and image values to 32 KiB unless the client sets a text size.
+    const std::string memo = longText(100 * 1024);
+    db::Bytes blob(100 * 1024);
+    for (std::size_t i = 0; i < blob.size(); ++i)
+        blob[i] = static_cast<std::uint8_t>((i * 7 + i / 256) & 0xFF);
+
+    // FoxPro -> ASE -> FoxPro for the memo.
+    foxTable("memos", {{"ID", 'I', 4}, {"NOTE", 'M', 4}}, {{db::Value(1), db::Value(memo)}});
+    fill(m_list1, {"memos"}, {"memos"}, "memos");
+    commands::sendToAse(m_window);
+    EXPECT_TRUE(errorReports().empty()) << errorReports().front();
+    EXPECT_EQ(serverValue("SELECT [NOTE] FROM [memos]"), memo);
+    db::vfp::removeTableFiles(m_foxFolder / "memos.dbf");
+    fill(m_list1, {}, {}, "");
+    fill(m_list2, {"memos"}, {"memos"}, "memos");
+    commands::sendToFoxPro(m_window);
+    EXPECT_TRUE(errorReports().empty()) << errorReports().front();
+    Rows rows = foxRows("memos");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(text(rows[0][1]).size(), memo.size());
+    EXPECT_TRUE(text(rows[0][1]) == memo);
+
+    // ASE text and image columns -> FoxPro memo and BLOB.
+    ase("CREATE TABLE [Big]([t] TEXT, [g] IMAGE)");
+    {
+        std::lock_guard lock(m_server.database().mutex());
+        sqlite3_stmt* stmt = nullptr;
+        ASSERT_EQ(
+            sqlite3_prepare_v2(m_server.database().handle(), "INSERT INTO [Big] VALUES(?1, ?2)", -1, &stmt, nullptr),
+            SQLITE_OK);
+        sqlite3_bind_text(stmt, 1, memo.data(), static_cast<int>(memo.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(stmt, 2, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
+        EXPECT_EQ(sqlite3_step(stmt), SQLITE_DONE);
+        sqlite3_finalize(stmt);
+    }
+    fill(m_list2, {"Big", "memos"}, {"Big"}, "Big");
+    commands::sendToFoxPro(m_window);
+    EXPECT_TRUE(errorReports().empty()) << errorReports().front();
+    rows = foxRows("Big");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(text(rows[0][0]).size(), memo.size());
+    EXPECT_TRUE(text(rows[0][0]) == memo);
+    ASSERT_TRUE(rows[0][1].is<db::Bytes>());
+    EXPECT_EQ(rows[0][1].get<db::Bytes>().size(), blob.size());
+    EXPECT_TRUE(rows[0][1] == db::Value(blob));
+}
+
+TEST_F(AseServerTest, ABackslashAtALineEndSurvivesAsesLineContinuation)
+{
+    const std::string memo = "Copy to C:\\temp\\\r\nthen run it\\\nand \\ here\r\nend\\";
+    foxTable("paths", {{"NOTE", 'M', 4}, {"NAME", 'C', 20}}, {{db::Value(memo), db::Value("C:\\temp\\")}});
+    fill(m_list1, {"paths"}, {"paths"}, "paths");
+    commands::sendToAse(m_window);
+    EXPECT_TRUE(errorReports().empty()) << errorReports().front();
+    EXPECT_EQ(serverValue("SELECT [NOTE] FROM [paths]"), memo);
+    EXPECT_EQ(serverValue("SELECT [NAME] FROM [paths]"), "C:\\temp\\");
+    const Rows rows = aseRows("paths");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(text(rows[0][0]), memo);
 }
 
 } // namespace

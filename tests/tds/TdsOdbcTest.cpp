@@ -142,24 +142,61 @@ TEST_F(TdsOdbc, EmptyStringsAreStoredAsOneBlankLikeAse)
     EXPECT_EQ(rows[0][2], Cell("O'Brien"));
 }
 
-TEST_F(TdsOdbc, TextAndImageOver64KiBArriveIntact)
+TEST_F(TdsOdbc, TextAndImageAreCutAtAsesDefaultTextSizeUnlessTheClientSetsOne)
 {
-    OdbcClient client;
-    connect(client);
     std::string text, image;
     for (int i = 0; i < 100000; ++i) {
         text += static_cast<char>('a' + i % 26);
         image += static_cast<char>(i % 7 == 0 ? 0 : i % 251);
     }
-    ASSERT_FALSE(client.exec("CREATE TABLE [L]([t] TEXT, [i] IMAGE)"));
-    ASSERT_FALSE(client.exec("INSERT INTO [L] VALUES('" + text + "', X'" + hex(image) + "')"));
-    const auto rows = client.query("SELECT [t], [i] FROM [L]");
+    OdbcClient plain;
+    connect(plain);
+    ASSERT_FALSE(plain.exec("CREATE TABLE [L]([t] TEXT, [i] IMAGE)"));
+    ASSERT_FALSE(plain.exec("INSERT INTO [L] VALUES('" + text + "', X'" + hex(image) + "')"));
+    // As ASE: without `set textsize`, a SELECT gives the first 32 KiB of each value, silently.
+    auto rows = plain.query("SELECT [t], [i] FROM [L]");
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_TRUE(rows[0][0] && rows[0][1]);
+    EXPECT_TRUE(*rows[0][0] == text.substr(0, 32768));
+    EXPECT_TRUE(*rows[0][1] == image.substr(0, 32768));
+    // FreeTDS's TextSize attribute makes it send `set textsize` at connect.
+    OdbcClient sized;
+    ASSERT_FALSE(sized.connect(server.odbcConnectionString() + ";TextSize=2147483647"));
+    rows = sized.query("SELECT [t], [i] FROM [L]");
     ASSERT_EQ(rows.size(), 1u);
     ASSERT_TRUE(rows[0][0] && rows[0][1]);
     EXPECT_EQ(rows[0][0]->size(), text.size());
     EXPECT_TRUE(*rows[0][0] == text);
     EXPECT_EQ(rows[0][1]->size(), image.size());
     EXPECT_TRUE(*rows[0][1] == image);
+    // And back to the default with a size of 0.
+    ASSERT_FALSE(sized.exec("set textsize 0"));
+    EXPECT_EQ(sized.query("SELECT [t] FROM [L]")[0][0]->size(), 32768u);
+}
+
+TEST_F(TdsOdbc, ABackslashBeforeALineBreakInALiteralIsALineContinuation)
+{
+    OdbcClient client;
+    connect(client);
+    ASSERT_FALSE(client.exec("CREATE TABLE [C]([t] TEXT)"));
+    ASSERT_FALSE(client.exec("INSERT INTO [C] VALUES('a\\\r\nb\\\nc\\ d')"));
+    ASSERT_FALSE(client.exec("INSERT INTO [C] VALUES('C:\\temp\\' + '\r\nnext')"));
+    const auto rows = client.query("SELECT [t] FROM [C]");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], Cell("abc\\ d"));
+    EXPECT_EQ(rows[1][0], Cell("C:\\temp\\\r\nnext"));
+}
+
+TEST(TdsStallingServer, AnswersTheLoginThenNothingUntilTheClientsTimeoutEndsTheStatement)
+{
+    tds::ServerConfig config;
+    config.stallAfterLogin = true;
+    tds::Server server(config);
+    OdbcClient client;
+    ASSERT_FALSE(client.connect(server.odbcConnectionString() + ";Timeout=1"));
+    const auto failure = client.exec("SELECT 1");
+    ASSERT_TRUE(failure);
+    EXPECT_NE(failure->message.find("Timeout expired"), std::string::npos) << failure->message;
 }
 
 TEST_F(TdsOdbc, RefusedStatementsBringBackAsesNumberAndText)

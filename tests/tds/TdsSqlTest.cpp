@@ -17,6 +17,19 @@ TEST(TdsSql, OnlyEmptyLiteralsOfInsertsBecomeOneBlank)
               "INSERT INTO \"q''\" VALUES(' ') -- ''");
 }
 
+TEST(TdsSql, StringRulesOfAseAreAppliedInsideLiteralsOnly)
+{
+    // A backslash before LF or CR LF inside a literal vanishes with the line break.
+    EXPECT_EQ(tds::applyStringRules("SELECT 'a\\\nb', 'c\\\r\nd', 'e\\ f\\'"), "SELECT 'ab', 'cd', 'e\\ f\\'");
+    EXPECT_EQ(tds::applyStringRules("SELECT 'x\\\\\ny'"), "SELECT 'x\\y'");
+    // Outside literals, names and comments nothing changes.
+    EXPECT_EQ(tds::applyStringRules("SELECT [a\\\nb], \"c\\\nd\" -- e\\\nf"), "SELECT [a\\\nb], \"c\\\nd\" -- e\\\nf");
+    // + joins two literals; other + stay.
+    EXPECT_EQ(tds::applyStringRules("INSERT INTO [T] VALUES('a\\' + '\r\nb', 1 + 2, 'it''s' +'x')"),
+              "INSERT INTO [T] VALUES('a\\' || '\r\nb', 1 + 2, 'it''s' ||'x')");
+    EXPECT_EQ(tds::applyStringRules("SELECT 'a' + 1, 2 + 'b'"), "SELECT 'a' + 1, 2 + 'b'");
+}
+
 TEST(TdsSql, SqliteFailuresCarryAsesNumbers)
 {
     EXPECT_EQ(tds::aseErrorFromSqlite(1, "near \"SELEC\": syntax error").number, 102);

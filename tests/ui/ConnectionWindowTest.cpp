@@ -1,4 +1,6 @@
 #include "UiFixture.h"
+#include "frame/BuildConstants.h"
+#include "frame/SettingsStore.h"
 #include "ui/ConnectionNotes.h"
 #include "ui/Form2.h"
 #include "ui/MousePointer.h"
@@ -12,6 +14,8 @@
 #include <QRadioButton>
 #include <QTest>
 #include <algorithm>
+#include <filesystem>
+#include <unistd.h>
 
 namespace {
 
@@ -77,6 +81,29 @@ TEST_F(Start, SettingsThatConnectGoStraightToTheTablesWindow)
     EXPECT_EQ(entries(form2.list1()), std::vector<std::string>{"customers"});
     EXPECT_EQ(form2.windowTitle(), "Corvalen");
     EXPECT_TRUE(m_dialogs.shown().empty());
+}
+
+// The settings under a read-only configuration folder (for root, whom permissions do not stop, a file also stands
+// where the settings folder would go): reading gives the defaults, and the one write that start-up makes (the
+// default port) is reported once.
+TEST_F(Start, AnUnwritableSettingsFolderStillShowsThePortAndAtMostOneMessage)
+{
+    if (::geteuid() == 0)
+        testsupport::writeFile(m_config.path() / "Haddlemere", "");
+    std::filesystem::permissions(m_config.path(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    ui::Form1& form1 = startForm1();
+    std::filesystem::permissions(m_config.path(), std::filesystem::perms::owner_all);
+    EXPECT_TRUE(form1.isVisible());
+    EXPECT_EQ(control<QLineEdit>(form1, "Text2").text(), "5000");
+    EXPECT_TRUE(control<QRadioButton>(form1, "Option1").isChecked());
+    const auto messages = m_dialogs.messages();
+    ASSERT_LE(messages.size(), 1u);
+    if (!messages.empty()) {
+        const std::string file = frame::settingsFilePath(frame::build::SettingsApp).toStdString();
+        EXPECT_EQ(messages[0].rfind("Cannot write the settings file " + file + ": ", 0), 0u) << messages[0];
+    }
+    EXPECT_FALSE(std::filesystem::exists(m_config.path() / "Haddlemere" / "Haddlemere.ini"));
 }
 
 using NextCommand = UiTest;

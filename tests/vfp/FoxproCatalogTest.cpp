@@ -1,10 +1,12 @@
 #include "commands/FoxProConnection.h"
 #include "db/Connection.h"
+#include "db/ConnectionString.h"
 #include "db/vfp/VfpProvider.h"
 #include "frame/TableList.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestSupport.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -41,11 +43,29 @@ TEST(FoxProConnectionString, FollowsTheOptionByteForByte)
               "Provider=vfpoledb.1;Data Source=C:\\data\\shop.dbc;Collating Sequence=machine;");
     EXPECT_EQ(commands::foxProConnectionString(foxFields("C:\\data\\shop.dbc", "C:\\free", false)),
               "Provider=vfpoledb.1;Data Source=C:\\free;Collating Sequence=general;");
-    // Fields go in as they stand: empty, blanks, and separators that split the string.
+    // Fields go in as they stand; a path that would break the string is quoted, so it reads back whole.
     EXPECT_EQ(commands::foxProConnectionString(foxFields("", "", true)),
               "Provider=vfpoledb.1;Data Source=;Collating Sequence=machine;");
+    EXPECT_EQ(commands::foxProConnectionString(foxFields("", "/home/user/My Data=1", false)),
+              "Provider=vfpoledb.1;Data Source=/home/user/My Data=1;Collating Sequence=general;");
     EXPECT_EQ(commands::foxProConnectionString(foxFields("", " a;b=c ", false)),
-              "Provider=vfpoledb.1;Data Source= a;b=c ;Collating Sequence=general;");
+              "Provider=vfpoledb.1;Data Source=\" a;b=c \";Collating Sequence=general;");
+    EXPECT_EQ(commands::foxProConnectionString(foxFields("C:\\it's \"x\".dbc", "", true)),
+              "Provider=vfpoledb.1;Data Source=\"C:\\it's \"\"x\"\".dbc\";Collating Sequence=machine;");
+    for (const char* path : {" a;b=c ", "C:\\it's \"x\".dbc", "{x}", "'"}) {
+        const auto cs = db::ConnectionString::parse(commands::foxProConnectionString(foxFields(path, path, true)));
+        EXPECT_EQ(cs.get("Data Source"), path);
+        EXPECT_EQ(cs.get("Collating Sequence"), "machine");
+    }
+}
+
+TEST(CanConnectFoxPro, AFolderWithSeparatorsInItsNameOpens)
+{
+    db::vfp::registerVfpProvider();
+    testsupport::TempDir dir;
+    const auto folder = dir.path() / "a;b=c 'd' ";
+    std::filesystem::create_directory(folder);
+    EXPECT_TRUE(commands::canConnectFoxPro(foxFields("", folder.string(), false)));
 }
 
 TEST(CanConnectFoxPro, TrueOnlyForASourceThatOpens)

@@ -20,6 +20,10 @@ struct ServerConfig {
     std::string sqlitePath = ":memory:";
     std::uint16_t port = 0; // 0: an ephemeral port, see Server::port()
     std::string serverName = "CORVALEN_TDS";
+    // A server that accepts the login and answers the connection's set-up batches (set, use, select @@spid), then
+    // never answers the first request after them, nor anything after that, as behind a lock held elsewhere, a dead
+    // VPN or a firewall that dropped the flow. A logout before any such request is still answered.
+    bool stallAfterLogin = false;
 };
 
 // The SQLite database behind the server, shared by all sessions one request at a time.

@@ -3,6 +3,8 @@
 #include "TdsSql.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <sqlite3.h>
 
 namespace tds {
@@ -35,6 +37,13 @@ std::string loginField(const std::string& record, std::size_t at, std::size_t wi
         return {};
     const std::size_t len = std::min<std::size_t>(static_cast<std::uint8_t>(record[at + width]), width);
     return record.substr(at, len);
+}
+
+std::string lowerWord(std::string s)
+{
+    for (auto& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
 }
 
 std::string unquoteName(const std::string& name)
@@ -162,13 +171,21 @@ void Session::run()
         Message message;
         if (!m_channel.receive(message, m_stop) || message.type != PacketLogin || !login(message))
             return;
+        bool stalled = false;
         for (int requests = 0; requests < 10'000'000 && m_channel.receive(message, m_stop); ++requests) {
-            if (message.type == PacketNormal && !message.payload.empty() &&
-                static_cast<std::uint8_t>(message.payload[0]) == TokenLogout) {
+            const bool logout = message.type == PacketNormal && !message.payload.empty() &&
+                                static_cast<std::uint8_t>(message.payload[0]) == TokenLogout;
+            if (logout && !stalled) {
                 Response bye(m_channel);
                 bye.finish();
                 return;
             }
+            // A stalling server answers the first request after the set-up with nothing, and from then on answers
+            // nothing at all (not even a cancel); it reads on, so the client's sends never block, until the client
+            // closes the connection. A connection that only logs in and out (a connection check) sees no stall.
+            stalled = stalled || (m_config.stallAfterLogin && !isSetupBatch(message));
+            if (stalled)
+                continue;
             handleRequest(message);
         }
     } catch (const WireError&) {
@@ -212,6 +229,26 @@ bool Session::login(const Message& message)
                   static_cast<std::uint32_t>(m_spid));
     response.finish();
     return accepted;
+}
+
+bool Session::isSetupBatch(const Message& message) const
+{
+    if (message.type == PacketLanguageOld)
+        return !sessionCommands(message.payload).empty();
+    if (message.type != PacketNormal)
+        return false;
+    try {
+        TokenReader reader(message.payload);
+        if (reader.atEnd() || reader.u8() != TokenLanguage)
+            return false;
+        const std::uint32_t length = reader.u32();
+        if (length == 0)
+            return false;
+        reader.u8(); // status
+        return !sessionCommands(reader.take(length - 1)).empty();
+    } catch (const WireError&) {
+        return false;
+    }
 }
 
 void Session::handleRequest(const Message& message)
@@ -290,8 +327,13 @@ bool Session::handleSessionCommands(const std::vector<std::vector<std::string>>&
             envChange(response.tokens(), 1, name, m_currentDatabase);
             m_currentDatabase = name;
             response.done(TokenDone, 0);
+        } else if (command.size() >= 3 && lowerWord(command[1]) == "textsize") {
+            // ASE: a size of 0 (or none that reads as a number) puts back the default.
+            const long long size = std::atoll(command[2].c_str());
+            m_textSize = size > 0 ? static_cast<std::size_t>(size) : DefaultTextSize;
+            response.done(TokenDone, 0);
         } else {
-            response.done(TokenDone, 0); // `set` options are accepted and have no effect here
+            response.done(TokenDone, 0); // other `set` options are accepted and have no effect here
         }
     }
     return true;
@@ -413,7 +455,7 @@ void Session::spTables(const std::vector<std::optional<std::string>>& args, Resp
 
 void Session::runSql(const std::string& sql, Response& response)
 {
-    const std::string text = rewriteEmptyLiterals(sql);
+    const std::string text = rewriteEmptyLiterals(applyStringRules(sql));
     std::lock_guard lock(m_database.mutex());
     sqlite3* db = m_database.handle();
     const char* tail = text.c_str();
@@ -457,7 +499,7 @@ bool Session::streamStatement(sqlite3_stmt* stmt, Response& response, std::uint8
                 row.clear();
                 row.u8(TokenRow);
                 for (int i = 0; i < columns; ++i)
-                    writeValue(row, formats[static_cast<std::size_t>(i)], stmt, i);
+                    writeValue(row, formats[static_cast<std::size_t>(i)], stmt, i, m_textSize);
                 response.tokens().append(row);
                 if (++rows % 32 == 0 && response.sendSomeAndCheckAttention()) {
                     response.cancelled();

@@ -46,8 +46,13 @@ public:
     Session(int fd, int spid, const ServerConfig& config, Database& database, const std::atomic<bool>& stop);
     void run();
 
+    // ASE's default text size: text and image values are cut to this many bytes on SELECT unless the client
+    // sends `set textsize`.
+    static constexpr std::size_t DefaultTextSize = 32768;
+
 private:
     bool login(const Message& message);
+    bool isSetupBatch(const Message& message) const;
     void handleRequest(const Message& message);
     void handleLanguage(const std::string& sql, Response& response);
     bool handleSessionCommands(const std::vector<std::vector<std::string>>& commands, Response& response);
@@ -64,6 +69,7 @@ private:
     Database& m_database;
     const std::atomic<bool>& m_stop;
     std::string m_currentDatabase = "master";
+    std::size_t m_textSize = DefaultTextSize;
 };
 
 } // namespace tds

@@ -69,6 +69,54 @@ std::string rewriteEmptyLiterals(std::string_view sql)
     return out;
 }
 
+std::string applyStringRules(std::string_view sql)
+{
+    std::string out;
+    out.reserve(sql.size());
+    const auto skipBlanks = [&](std::size_t at, int step) {
+        while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at])))
+            at = step > 0 ? at + 1 : (at == 0 ? sql.size() : at - 1);
+        return at;
+    };
+    for (std::size_t i = 0; i < sql.size();) {
+        const char c = sql[i];
+        if (c == '\'') {
+            const std::size_t n = quotedLength(sql, i);
+            const std::string_view literal = sql.substr(i, n);
+            for (std::size_t k = 0; k < literal.size(); ++k) {
+                if (literal[k] == '\\' && k + 1 < literal.size() && literal[k + 1] == '\n') {
+                    ++k;
+                } else if (literal[k] == '\\' && k + 2 < literal.size() && literal[k + 1] == '\r' &&
+                           literal[k + 2] == '\n') {
+                    k += 2;
+                } else {
+                    out += literal[k];
+                }
+            }
+            i += n;
+        } else if (c == '"' || c == '[') {
+            const std::size_t n = quotedLength(sql, i);
+            out += sql.substr(i, n);
+            i += n;
+        } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+            const std::size_t end = std::min(sql.find('\n', i), sql.size());
+            out += sql.substr(i, end - i);
+            i = end;
+        } else if (c == '+' && i > 0) {
+            const std::size_t before = skipBlanks(i - 1, -1);
+            const std::size_t after = skipBlanks(i + 1, 1);
+            const bool joinsStrings =
+                before < sql.size() && sql[before] == '\'' && after < sql.size() && sql[after] == '\'';
+            out += joinsStrings ? "||" : "+";
+            ++i;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
 namespace {
 AseError withState(AseError e, const char* sqlState)
 {

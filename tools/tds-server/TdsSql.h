@@ -13,6 +13,11 @@ namespace tds {
 // empty string literal rewritten to ' ' before SQLite sees them; other statements pass unchanged.
 std::string rewriteEmptyLiterals(std::string_view sql);
 
+// ASE's string rules that SQLite lacks, applied to any batch: inside a '…' literal a backslash immediately before a
+// line break (LF or CR LF) is a line continuation, and the backslash and the line break both vanish; outside
+// literals, `+` between two string literals joins them (SQLite's ||).
+std::string applyStringRules(std::string_view sql);
+
 // SQLite's failure text in ASE's words and numbers (102 syntax, 207 column, 208 table, 213 value count,
 // 2714 already exists); anything else keeps SQLite's text under the number 30000 + SQLite's result code.
 AseError aseErrorFromSqlite(int sqliteCode, const std::string& message);

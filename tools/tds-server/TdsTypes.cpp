@@ -345,7 +345,7 @@ bool parseDateTime(const std::string& text, std::int32_t& days, std::uint32_t& t
     return true;
 }
 
-void writeValue(TokenWriter& out, const ColumnFormat& column, sqlite3_stmt* stmt, int index)
+void writeValue(TokenWriter& out, const ColumnFormat& column, sqlite3_stmt* stmt, int index, std::size_t textSize)
 {
     const bool isNull = sqlite3_column_type(stmt, index) == SQLITE_NULL;
     if (isNull && column.type == WireType::Bit) {
@@ -376,10 +376,10 @@ void writeValue(TokenWriter& out, const ColumnFormat& column, sqlite3_stmt* stmt
         break;
     }
     case WireType::Text:
-        writeBlob(out, columnText(stmt, index));
+        writeBlob(out, columnText(stmt, index).substr(0, textSize));
         break;
     case WireType::Image:
-        writeBlob(out, columnBlob(stmt, index));
+        writeBlob(out, columnBlob(stmt, index).substr(0, textSize));
         break;
     case WireType::TinyInt:
         out.u8(1), out.u8(static_cast<std::uint8_t>(integerValue(stmt, index, 0, 255)));

@@ -2,6 +2,7 @@
 
 #include "TdsWire.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -58,8 +59,10 @@ ColumnFormat chooseFormat(std::string name, const char* declaredType, int sqlite
 // ROWFMT (0xEE) describing the columns.
 void writeRowFormat(TokenWriter& out, const std::vector<ColumnFormat>& columns);
 
-// One column value of the current row of `stmt` in its wire form; throws AseError when it does not convert.
-void writeValue(TokenWriter& out, const ColumnFormat& column, sqlite3_stmt* stmt, int index);
+// One column value of the current row of `stmt` in its wire form; throws AseError when it does not convert. Text
+// and image values are cut to `textSize` bytes, as ASE cuts them to the session's text size.
+void writeValue(TokenWriter& out, const ColumnFormat& column, sqlite3_stmt* stmt, int index,
+                std::size_t textSize = SIZE_MAX);
 
 // Helpers exposed for the unit tests.
 std::int64_t scaledDecimal(const std::string& text, int scale); // "12.345" scale 2 -> 1235; throws AseError
