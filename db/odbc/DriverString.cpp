@@ -134,10 +134,9 @@ unsigned queryTimeoutSeconds(const ConnectionString& cs)
 
 bool DriverString::braceStyleMatters() const
 {
-    for (const auto& pair : m_pairs)
-        if (needsBraces(pair.second) && pair.second.find('}') != std::string::npos)
-            return true;
-    return false;
+    return std::ranges::any_of(m_pairs, [](const auto& pair) {
+        return needsBraces(pair.second) && pair.second.find('}') != std::string::npos;
+    });
 }
 
 std::string DriverString::text() const

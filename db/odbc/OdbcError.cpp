@@ -92,6 +92,7 @@ Statement::Statement(Dbc dbc)
     if (!dbc.limit || dbc.limit->seconds == 0)
         return;
     m_limit = dbc.limit;
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): ODBC passes integer attribute values in the pointer argument
     check(SQLSetStmtAttr(m_stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_limit->seconds)), 0),
           "Setting the query timeout");
 }
