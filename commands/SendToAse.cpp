@@ -128,7 +128,17 @@ void AseSend::insertRow(const std::string& name)
         m_trap.step(222, [&] { m_yield(); });
         std::string value;
         m_trap.step(224, [&] { value = frame::NullToDefault(obj(m_rs).fields(f).value(), db::Value("")).toText(); });
-        m_trap.step(226, [&] { value = aseQuotes(value); });
+        // A character the server's set lacks would make the driver cut the statement there: the row is refused
+        // whole instead, naming the column, and nothing of it is sent.
+        const bool storable = stepSucceeded(m_trap, 226, [&] {
+            if (const auto refused = obj(m_target).findUnstorable(value))
+                throw std::runtime_error("The server's character set " + refused->charset +
+                                         " cannot store the character \"" + refused->character + "\" of column " +
+                                         obj(m_rs).fields(f).Name() + "; the row was not sent.");
+            value = aseQuotes(value);
+        });
+        if (!storable)
+            return;
         m_trap.step(228, [&] { m_statement.append(value).append("', '"); });
     }
     m_trap.step(232, [&] { dropLast(m_statement, 3); });

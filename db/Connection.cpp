@@ -33,6 +33,11 @@ Recordset Connection::OpenSchema(Schema schema)
     return Recordset(provider().tablesSchema());
 }
 
+std::optional<UnstorableCharacter> Connection::findUnstorable(const std::string& text)
+{
+    return provider().findUnstorable(text);
+}
+
 void Connection::Close()
 {
     if (!m_provider)

@@ -19,6 +19,8 @@ public:
     void Open(const std::string& connectionString);
     void Execute(const std::string& sql);
     Recordset OpenSchema(Schema schema);
+    // The first character of `text` the database cannot store in its character set (throws when closed).
+    std::optional<UnstorableCharacter> findUnstorable(const std::string& text);
     void Close();
     bool isOpen() const { return m_provider != nullptr; }
 

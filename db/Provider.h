@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,10 +75,18 @@ struct OpenOptions {
 };
 
 // An open provider session. Every failure is an exception whose what() is a description a user can act on.
+// A character a connection cannot store (as UTF-8), and the name of the character set that lacks it.
+struct UnstorableCharacter {
+    std::string character;
+    std::string charset;
+};
+
 class ProviderConnection {
 public:
     virtual ~ProviderConnection() = default;
     virtual void execute(const std::string& sql) = 0;
+    // The first character of `text` that this connection's character set cannot hold; nothing when all fit.
+    virtual std::optional<UnstorableCharacter> findUnstorable(const std::string& /*text*/) const { return {}; }
     virtual std::unique_ptr<Cursor> query(const std::string& sql) = 0;
     // The tables schema rowset: at least TABLE_NAME and TABLE_TYPE.
     virtual std::unique_ptr<Cursor> tablesSchema() = 0;

@@ -54,7 +54,9 @@ std::unique_ptr<ProviderConnection> openAse(const ConnectionString& cs, const As
     // Every statement and fetch from now on: FreeTDS gives up after this long without an answer (its query
     // timeout, from the driver string, and SQL_ATTR_QUERY_TIMEOUT on each statement), and says so in our words.
     link->setAnswerLimit({answerSeconds, where});
-    return std::make_unique<OdbcSession>(std::move(link), false);
+    auto session = std::make_unique<OdbcSession>(std::move(link), false);
+    session->learnCharset();
+    return session;
 }
 
 } // namespace

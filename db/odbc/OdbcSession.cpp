@@ -53,8 +53,37 @@ std::string countStatement(const std::string& sql)
     return "SELECT COUNT(*) FROM (" + body + ") corvalen_rows";
 }
 
+void OdbcSession::learnCharset()
+{
+    Statement stmt(m_link->dbc());
+    std::string text = "select @@client_csname";
+    stmt.check(SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS),
+               "Asking for the character set");
+    if (SQL_SUCCEEDED(SQLFetch(stmt.get())))
+        m_charset.emplace(columnText(stmt, 1));
+    // Read the answer to its end: a statement dropped with results pending makes the driver cancel on the wire.
+    SQLRETURN rc = SQL_SUCCESS;
+    while (SQL_SUCCEEDED(rc))
+        rc = SQLFetch(stmt.get());
+    while (SQL_SUCCEEDED(SQLMoreResults(stmt.get()))) {
+    }
+}
+
+std::optional<UnstorableCharacter> OdbcSession::findUnstorable(const std::string& text) const
+{
+    if (!m_charset)
+        return {};
+    if (auto character = m_charset->firstUnstorable(text))
+        return UnstorableCharacter{*character, m_charset->name()};
+    return {};
+}
+
 void OdbcSession::execute(const std::string& sql)
 {
+    // The driver would send the statement cut just before such a character; nothing at all is better.
+    if (auto refused = findUnstorable(sql))
+        throw std::runtime_error("The server's character set " + refused->charset + " has no character \"" +
+                                 refused->character + "\": the statement was not sent.");
     Statement stmt(m_link->dbc());
     std::string text = sql;
     SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS);

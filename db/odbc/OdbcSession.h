@@ -2,6 +2,7 @@
 
 #include "db/Provider.h"
 #include "db/odbc/OdbcConnect.h"
+#include "db/odbc/ServerCharset.h"
 
 #include <functional>
 #include <memory>
@@ -27,6 +28,9 @@ public:
     }
 
     void execute(const std::string& sql) override;
+    std::optional<UnstorableCharacter> findUnstorable(const std::string& text) const override;
+    // Asks the server for the connection's character set (ASE only; the stand-in stores UTF-8 as it is).
+    void learnCharset();
     std::unique_ptr<Cursor> query(const std::string& sql) override;
     std::unique_ptr<Cursor> tablesSchema() override;
 
@@ -37,6 +41,7 @@ private:
     bool m_standIn;
     ReaderFactory m_openReader;
     std::shared_ptr<OdbcLink> m_reader;
+    std::optional<ServerCharset> m_charset;
 };
 
 } // namespace db::odbc

@@ -298,5 +298,38 @@ TEST_F(AseServerTest, ABackslashAtALineEndSurvivesAsesLineContinuation)
     EXPECT_EQ(text(rows[0][0]), memo);
 }
 
+// A server whose character set is iso_1: FreeTDS converts on the client and would cut a statement just before a
+// character the set lacks. Such a row is refused whole with a report naming the column and the character.
+TEST_F(AseServerTest, ARowWithACharacterTheServersSetLacksIsRefusedWholeAndTheOthersArrive)
+{
+    tds::ServerConfig config;
+    config.charset = "iso_1";
+    tds::Server latin1(config);
+    useServer(latin1);
+    foxTable("prices", {{"ITEM", 'C', 12}, {"NOTE", 'M', 4}},
+             {{db::Value("tea"), db::Value("plain")},
+              {db::Value("coffee"), db::Value("costs 3 \xE2\x82\xAC")},
+              {db::Value("caf\xC3\xA9"), db::Value("na\xC3\xAFve")}});
+    fill(m_list1, {"prices"}, {"prices"}, "prices");
+    commands::sendToAse(m_window);
+
+    ASSERT_EQ(errorReports().size(), 1u);
+    EXPECT_NE(errorReports()[0].find("iso_1 cannot store the character \"\xE2\x82\xAC\" of column NOTE"),
+              std::string::npos)
+        << errorReports()[0];
+    EXPECT_NE(errorReports()[0].find("at line 226"), std::string::npos) << errorReports()[0];
+    std::lock_guard lock(latin1.database().mutex());
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(latin1.database().handle(), "SELECT [ITEM], [NOTE] FROM [prices] ORDER BY rowid", -1,
+                                 &stmt, nullptr),
+              SQLITE_OK);
+    std::vector<std::string> stored;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        stored.push_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) + "|" +
+                         reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+    sqlite3_finalize(stmt);
+    EXPECT_EQ(stored, (std::vector<std::string>{"tea|plain", "caf\xC3\xA9|na\xC3\xAFve"}));
+}
+
 } // namespace
 } // namespace transfertest

@@ -24,6 +24,10 @@ struct ServerConfig {
     // never answers the first request after them, nor anything after that, as behind a lock held elsewhere, a dead
     // VPN or a firewall that dropped the flow. A logout before any such request is still answered.
     bool stallAfterLogin = false;
+    // The character set announced at login, as ASE names it. With "iso_1" FreeTDS converts the client's text into
+    // ISO 8859-1 (and cuts a statement at a character the set lacks, as with a real server); requests are read
+    // back into UTF-8 for SQLite. Results travel as stored: use ASCII in what an iso_1 test reads back.
+    std::string charset = "utf8";
 };
 
 // The SQLite database behind the server, shared by all sessions one request at a time.

@@ -39,6 +39,23 @@ std::string loginField(const std::string& record, std::size_t at, std::size_t wi
     return record.substr(at, len);
 }
 
+// ISO 8859-1 bytes as UTF-8: each byte is the code point of the same number.
+std::string latin1ToUtf8(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return out;
+}
+
 std::string lowerWord(std::string s)
 {
     for (auto& c : s)
@@ -217,7 +234,7 @@ bool Session::login(const Message& message)
     if (accepted) {
         envChange(out, 1, m_currentDatabase, "");
         envChange(out, 2, "us_english", "");
-        envChange(out, 3, "utf8", ""); // FreeTDS then passes our UTF-8 text through unchanged
+        envChange(out, 3, m_config.charset, ""); // with utf8, FreeTDS passes our UTF-8 text through unchanged
         envChange(out, 4, std::to_string(std::clamp(std::atoi(packetSize.c_str()), 512, 65535)), packetSize);
         const std::string caps = replyCapabilities(record);
         out.u8(TokenCapability);
@@ -287,8 +304,9 @@ void Session::handleRequest(const Message& message)
     response.finish();
 }
 
-void Session::handleLanguage(const std::string& sql, Response& response)
+void Session::handleLanguage(const std::string& request, Response& response)
 {
+    const std::string sql = m_config.charset == "iso_1" ? latin1ToUtf8(request) : request;
     const auto commands = sessionCommands(sql);
     if (!commands.empty()) {
         handleSessionCommands(commands, response);
@@ -304,7 +322,14 @@ void Session::handleLanguage(const std::string& sql, Response& response)
 bool Session::handleSessionCommands(const std::vector<std::vector<std::string>>& commands, Response& response)
 {
     for (const auto& command : commands) {
-        if (command[0] == "select") {
+        if (command[0] == "select" && lowerWord(command[1]) == "@@client_csname") {
+            TokenWriter& out = response.tokens();
+            writeRowFormat(out, {ColumnFormat{"", WireType::VarChar, 30, 0, 0}});
+            out.u8(TokenRow);
+            out.u8(static_cast<std::uint8_t>(m_config.charset.size()));
+            out.bytes(m_config.charset);
+            response.done(TokenDone, DoneCount, 1);
+        } else if (command[0] == "select") {
             TokenWriter& out = response.tokens();
             writeRowFormat(out, {ColumnFormat{"", WireType::Int, 4, 0, 0}});
             out.u8(TokenRow);

@@ -272,8 +272,9 @@ std::vector<std::vector<std::string>> sessionCommands(std::string_view sql)
             commands.back().push_back(w);
     }
     for (const auto& c : commands) {
-        const bool ok = (c[0] == "set" && c.size() >= 3) || (c[0] == "use" && c.size() == 2) ||
-                        (c[0] == "select" && c.size() == 2 && lower(c[1]) == "@@spid");
+        const bool ok =
+            (c[0] == "set" && c.size() >= 3) || (c[0] == "use" && c.size() == 2) ||
+            (c[0] == "select" && c.size() == 2 && (lower(c[1]) == "@@spid" || lower(c[1]) == "@@client_csname"));
         if (!ok)
             return {};
     }
