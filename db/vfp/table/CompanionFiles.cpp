@@ -77,6 +77,24 @@ std::filesystem::path newMemoPath(const std::filesystem::path& dbf)
     return folderOf(dbf) / withExtension(dbf, memoExt);
 }
 
+std::filesystem::path temporaryTableFile(const std::filesystem::path& file)
+{
+    return file.string() + ".new";
+}
+
+bool isTemporaryTableFile(const std::filesystem::path& file)
+{
+    const std::string name = lowerAscii(file.filename().string());
+    for (const char* ext : {".dbf.new", ".fpt.new"}) {
+        const std::string suffix = ext;
+        if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The .dbf goes first: a kill after it leaves only companions, which no listing shows and the next create of the
+// name removes.
 void removeTableFiles(const std::filesystem::path& dbf)
 {
     auto folder = folderOf(dbf);
@@ -90,7 +108,7 @@ void removeTableFiles(const std::filesystem::path& dbf)
             files.push_back(*companion);
     for (const auto& file : files) {
         std::error_code ec;
-        if (!std::filesystem::remove(file, ec) && ec)
+        if (!removeFile(file, ec) && ec)
             throw std::runtime_error("Cannot delete " + file.string() + ": " + ec.message());
     }
 }
