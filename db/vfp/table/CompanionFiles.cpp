@@ -3,6 +3,7 @@
 #include "db/vfp/table/TableFiles.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <fstream>
 #include <map>
@@ -85,12 +86,10 @@ std::filesystem::path temporaryTableFile(const std::filesystem::path& file)
 bool isTemporaryTableFile(const std::filesystem::path& file)
 {
     const std::string name = lowerAscii(file.filename().string());
-    for (const char* ext : {".dbf.new", ".fpt.new"}) {
-        const std::string suffix = ext;
-        if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-            return true;
-    }
-    return false;
+    const std::array<std::string, 2> suffixes = {".dbf.new", ".fpt.new"};
+    return std::ranges::any_of(suffixes, [&](const std::string& suffix) {
+        return name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    });
 }
 
 // The .dbf goes first: a kill after it leaves only companions, which no listing shows and the next create of the
