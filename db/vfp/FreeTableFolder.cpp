@@ -54,8 +54,11 @@ void FreeTableFolder::createTable(const std::string& name, const std::vector<Fie
         throw std::runtime_error("Table \"" + name + "\" already exists.");
     // Companions left behind by a table that is gone would be taken for the new table's memo or index.
     for (const char* ext : {".fpt", ".cdx"})
-        if (auto stale = findFileIgnoreCase(m_folder, name + ext))
-            fs::remove(*stale);
+        if (auto stale = findFileIgnoreCase(m_folder, name + ext)) {
+            std::error_code ec;
+            if (!removeFile(*stale, ec) && ec)
+                throw std::runtime_error("Cannot delete " + stale->string() + ": " + ec.message());
+        }
     std::vector<std::string> names;
     names.reserve(columns.size());
     for (const auto& c : columns)

@@ -72,10 +72,10 @@ fs::path folderOf(const fs::path& file)
 void removeTableFilesQuietly(const fs::path& dbf)
 {
     std::error_code ec;
-    fs::remove(dbf, ec);
+    removeFile(dbf, ec);
     for (const char* ext : {".fpt", ".cdx"})
         if (auto file = findFileIgnoreCase(folderOf(dbf), dbf.stem().string() + ext))
-            fs::remove(*file, ec);
+            removeFile(*file, ec);
 }
 
 // Whether the table's backlink, relative to the table's folder, names the container.
@@ -169,10 +169,14 @@ void DatabaseContainer::createTable(const std::string& name, const std::vector<F
     checkLongName(name, "Table");
     const std::vector<std::string> longNames = longColumnNames(columns);
     DbcFile file(m_dbc, m_opener, true);
+    recoverForChange(file);
     DbcCatalog catalog(file);
     // Visual FoxPro keeps the table's name as written, names its file in lower case, and its fields too.
     const std::string fileName = toLowerAscii(name) + ".dbf";
-    if (catalog.findTable(name) != nullptr || findFileIgnoreCase(folderOf(m_dbc), fileName))
+    if (catalog.findTable(name) != nullptr)
+        throw std::runtime_error("Table \"" + name + "\" already exists.");
+    if (auto existing = findFileIgnoreCase(folderOf(m_dbc), fileName);
+        existing && !isLeftover(file, catalog, *existing))
         throw std::runtime_error("Table \"" + name + "\" already exists.");
     std::vector<FieldDef> fields = columns;
     const std::vector<std::string> shortNames = shortFieldNames(longNames);
@@ -226,6 +230,7 @@ void DatabaseContainer::undoCreate(DbcFile& file, const DbcSnapshot& before, boo
 void DatabaseContainer::dropTable(const std::string& name)
 {
     DbcFile file(m_dbc, m_opener, true);
+    recoverForChange(file);
     DbcCatalog catalog(file);
     const DbcRecord* table = catalog.findTable(name);
     if (!table)
@@ -240,18 +245,15 @@ void DatabaseContainer::dropTable(const std::string& name)
     bool indexWritten = false;
     withUndo(
         [&] {
-            for (std::uint32_t recno : doomed) {
-                file.setDeleted(recno, true);
-                marked.push_back(recno);
-            }
+            file.setDeleted(doomed, true);
+            marked = doomed;
             step("records");
             writeContainerIndex(dcxPath(), file.records(), file.codePageMark(), m_opener);
             indexWritten = true;
             step("index");
         },
         [&] {
-            for (std::uint32_t recno : marked)
-                file.setDeleted(recno, false);
+            file.setDeleted(marked, false);
             if (indexWritten)
                 writeContainerIndex(dcxPath(), file.records(), file.codePageMark(), m_opener);
         });
@@ -269,6 +271,38 @@ void DatabaseContainer::dropTable(const std::string& name)
                                  e.what());
     }
     step("table files");
+}
+
+// A change killed part-way may have left a create's temporary files, the index's new file, or an index that lacks
+// the last records: all are put right before the next change, under the container's lock.
+void DatabaseContainer::recoverForChange(DbcFile& file)
+{
+    std::error_code ec;
+    const fs::path dcx = dcxPath();
+    for (fs::directory_iterator it(folderOf(m_dbc), ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path& p = it->path();
+        std::error_code ignored;
+        if (isTemporaryTableFile(p) ||
+            equalsIgnoreCase(p.filename().string(), temporaryIndexFile(dcx).filename().string()))
+            removeFile(p, ignored);
+    }
+    if (!containerIndexMatches(dcx, file.records(), file.codePageMark()))
+        writeContainerIndex(dcx, file.records(), file.codePageMark(), m_opener);
+}
+
+// A table file the container does not list, which links back to it, is what a create or drop killed part-way
+// leaves: the new create takes it over. A file any listed table uses, or that is not ours, is never touched.
+bool DatabaseContainer::isLeftover(const DbcFile& file, DbcCatalog& catalog, const fs::path& dbf) const
+{
+    std::error_code ec;
+    try {
+        for (const DbcRecord& r : file.records())
+            if (!r.deleted && equalsIgnoreCase(r.objectType, "Table") && fs::equivalent(catalog.fileOf(r), dbf, ec))
+                return false;
+        return linksBackTo(dbf, readTableInfo(dbf).backlink, m_dbc);
+    } catch (const std::runtime_error&) {
+        return false;
+    }
 }
 
 // A damaged or hand-edited path property must not make a drop delete the container, a file elsewhere or a file

@@ -11,6 +11,8 @@
 
 namespace db::vfp {
 
+class DbcCatalog;
+
 // A Visual FoxPro database container as a table source: its live Table records are the tables, each stored in
 // the file its properties name, with long field names from its Field records. Creating and dropping tables keeps
 // the .dbc, its .dct and its .dcx as Visual FoxPro keeps them. Every call reads the container afresh.
@@ -40,6 +42,8 @@ private:
                     const std::filesystem::path& dbf);
     std::filesystem::path dcxPath() const;
     void checkOwned(const std::string& name, const std::filesystem::path& dbf) const;
+    void recoverForChange(DbcFile& file);
+    bool isLeftover(const DbcFile& file, DbcCatalog& catalog, const std::filesystem::path& dbf) const;
 
     std::filesystem::path m_dbc;
     FileOpener m_opener;

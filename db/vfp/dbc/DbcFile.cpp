@@ -4,6 +4,7 @@
 #include "db/vfp/table/MemoFile.h"
 #include "db/vfp/table/TableFiles.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace db::vfp {
@@ -296,13 +297,22 @@ void DbcFile::appendRecords(const std::vector<NewDbcRecord>& records)
     }
 }
 
-void DbcFile::setDeleted(std::uint32_t recno, bool deleted)
+void DbcFile::setDeleted(const std::vector<std::uint32_t>& recnos, bool deleted)
 {
-    if (recno == 0 || recno > m_count)
-        throw std::runtime_error("no record " + std::to_string(recno) + " in the database container");
-    writeBytes(*m_dbc, m_headerLength + std::uint64_t{recno - 1} * m_recordLength, deleted ? "*" : " ");
+    if (recnos.empty())
+        return;
+    const auto [low, high] = std::minmax_element(recnos.begin(), recnos.end());
+    if (*low == 0 || *high > m_count)
+        throw std::runtime_error("no record " + std::to_string(*low == 0 ? *low : *high) +
+                                 " in the database container");
+    const std::uint64_t at = m_headerLength + std::uint64_t{*low - 1} * m_recordLength;
+    std::string span = readBytes(*m_dbc, at, std::size_t{*high - *low + 1} * m_recordLength, "its records");
+    for (std::uint32_t recno : recnos)
+        span[std::size_t{recno - *low} * m_recordLength] = deleted ? '*' : ' ';
+    writeBytes(*m_dbc, at, span);
     m_dbc->sync();
-    m_records[recno - 1].deleted = deleted;
+    for (std::uint32_t recno : recnos)
+        m_records[recno - 1].deleted = deleted;
 }
 
 } // namespace db::vfp

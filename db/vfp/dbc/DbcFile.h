@@ -66,8 +66,9 @@ public:
     std::uint32_t appendMemo(const std::string& data);
     // Writes the records after the last one (with the end-of-file mark), then the header's count and date.
     void appendRecords(const std::vector<NewDbcRecord>& records);
-    // Rewrites one record's deletion flag.
-    void setDeleted(std::uint32_t recno, bool deleted);
+    // Rewrites the deletion flags of the records in one write (the span from the first to the last, the records
+    // between as they are), so a kill never leaves some of them marked and others not.
+    void setDeleted(const std::vector<std::uint32_t>& recnos, bool deleted);
 
 private:
     struct Field {

@@ -1,8 +1,10 @@
 #include "db/vfp/dbc/DbcIndex.h"
 
 #include "db/vfp/dbc/CdxHeader.h"
+#include "db/vfp/dbc/CdxReader.h"
 #include "db/vfp/table/FileLocks.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -70,7 +72,7 @@ void writeContainerIndex(const std::filesystem::path& dcx, const std::vector<Dbc
                          std::uint8_t codePageMark, const FileOpener& opener)
 {
     const std::vector<std::uint8_t> bytes = cdx::buildCompoundIndex(containerIndexTags(records, codePageMark));
-    const std::filesystem::path temp = dcx.string() + ".new";
+    const std::filesystem::path temp = temporaryIndexFile(dcx);
     std::error_code ec;
     // Visual FoxPro's index lock on the file being replaced, held until the new one is in place.
     std::unique_ptr<FileIo> old;
@@ -82,21 +84,51 @@ void writeContainerIndex(const std::filesystem::path& dcx, const std::vector<Dbc
                        " is in use by another program, which kept it locked for several seconds. Try again when "
                        "it is free.");
     }
-    std::filesystem::remove(temp, ec);
+    removeFile(temp, ec);
     try {
         auto file = opener(temp, OpenMode::CreateNew);
         file->writeAt(0, bytes.data(), bytes.size());
         file->sync();
     } catch (...) {
-        std::filesystem::remove(temp, ec);
+        removeFile(temp, ec);
         throw;
     }
-    std::filesystem::rename(temp, dcx, ec);
+    renameFile(temp, dcx, ec);
     if (ec) {
         const std::string reason = ec.message();
-        std::filesystem::remove(temp, ec);
+        removeFile(temp, ec);
         throw std::runtime_error("Cannot replace the index " + dcx.string() + ": " + reason);
     }
+}
+
+std::filesystem::path temporaryIndexFile(const std::filesystem::path& dcx)
+{
+    return dcx.string() + ".new";
+}
+
+bool containerIndexMatches(const std::filesystem::path& dcx, const std::vector<DbcRecord>& records,
+                           std::uint8_t codePageMark)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(dcx, ec))
+        return false;
+    std::vector<cdx::TagSpec> wanted = containerIndexTags(records, codePageMark);
+    cdx::CompoundIndex onDisk;
+    try {
+        onDisk = cdx::readCompoundIndex(dcx);
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+    if (onDisk.tags.size() != wanted.size())
+        return false;
+    for (std::size_t t = 0; t < wanted.size(); ++t) {
+        std::sort(wanted[t].keys.begin(), wanted[t].keys.end(), [](const cdx::KeyEntry& a, const cdx::KeyEntry& b) {
+            return a.key != b.key ? a.key < b.key : a.recno < b.recno;
+        });
+        if (onDisk.tags[t].name != wanted[t].name || onDisk.tags[t].keys != wanted[t].keys)
+            return false;
+    }
+    return true;
 }
 
 } // namespace db::vfp

@@ -19,4 +19,11 @@ std::vector<cdx::TagSpec> containerIndexTags(const std::vector<DbcRecord>& recor
 void writeContainerIndex(const std::filesystem::path& dcx, const std::vector<DbcRecord>& records,
                          std::uint8_t codePageMark, const FileOpener& opener);
 
+// Whether the index on disk holds exactly the keys of the live records (false when it is missing or unreadable).
+bool containerIndexMatches(const std::filesystem::path& dcx, const std::vector<DbcRecord>& records,
+                           std::uint8_t codePageMark);
+
+// The name the index is written under before it replaces the old one.
+std::filesystem::path temporaryIndexFile(const std::filesystem::path& dcx);
+
 } // namespace db::vfp

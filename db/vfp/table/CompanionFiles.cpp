@@ -3,6 +3,7 @@
 #include "db/vfp/table/TableFiles.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <fstream>
 #include <map>
@@ -77,6 +78,22 @@ std::filesystem::path newMemoPath(const std::filesystem::path& dbf)
     return folderOf(dbf) / withExtension(dbf, memoExt);
 }
 
+std::filesystem::path temporaryTableFile(const std::filesystem::path& file)
+{
+    return file.string() + ".new";
+}
+
+bool isTemporaryTableFile(const std::filesystem::path& file)
+{
+    const std::string name = lowerAscii(file.filename().string());
+    const std::array<std::string, 2> suffixes = {".dbf.new", ".fpt.new"};
+    return std::ranges::any_of(suffixes, [&](const std::string& suffix) {
+        return name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    });
+}
+
+// The .dbf goes first: a kill after it leaves only companions, which no listing shows and the next create of the
+// name removes.
 void removeTableFiles(const std::filesystem::path& dbf)
 {
     auto folder = folderOf(dbf);
@@ -90,7 +107,7 @@ void removeTableFiles(const std::filesystem::path& dbf)
             files.push_back(*companion);
     for (const auto& file : files) {
         std::error_code ec;
-        if (!std::filesystem::remove(file, ec) && ec)
+        if (!removeFile(file, ec) && ec)
             throw std::runtime_error("Cannot delete " + file.string() + ": " + ec.message());
     }
 }

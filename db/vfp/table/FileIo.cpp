@@ -12,6 +12,12 @@ namespace db::vfp {
 
 namespace {
 
+FileChangeHook& changeHook()
+{
+    static FileChangeHook hook;
+    return hook;
+}
+
 std::string errnoText(int err)
 {
     return std::strerror(err);
@@ -41,6 +47,7 @@ public:
 
     void writeAt(std::uint64_t offset, const void* data, std::size_t size) override
     {
+        beforeFileChange(m_path);
         const auto* in = static_cast<const char*>(data);
         std::size_t done = 0;
         while (done < size) {
@@ -69,6 +76,7 @@ public:
 
     void truncate(std::uint64_t size) override
     {
+        beforeFileChange(m_path);
         if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
             throw std::runtime_error("Cannot truncate " + m_path.string() + ": " + errnoText(errno));
     }
@@ -157,6 +165,8 @@ std::unique_ptr<FileIo> openFile(const std::filesystem::path& path, OpenMode mod
         flags |= O_RDWR;
     else
         flags |= O_RDWR | O_CREAT | O_EXCL;
+    if (mode == OpenMode::CreateNew)
+        beforeFileChange(path);
     int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) {
         int err = errno;
@@ -179,6 +189,31 @@ FileOpener failingFileOpener(std::shared_ptr<WriteBudget> budget)
     return [budget = std::move(budget)](const std::filesystem::path& path, OpenMode mode) -> std::unique_ptr<FileIo> {
         return std::make_unique<FailingFile>(openFile(path, mode), budget);
     };
+}
+
+void setFileChangeHook(FileChangeHook hook)
+{
+    changeHook() = std::move(hook);
+}
+
+void beforeFileChange(const std::filesystem::path& file)
+{
+    if (changeHook())
+        changeHook()(file);
+}
+
+void renameFile(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec)
+{
+    beforeFileChange(to);
+    std::filesystem::rename(from, to, ec);
+}
+
+bool removeFile(const std::filesystem::path& file, std::error_code& ec)
+{
+    if (!std::filesystem::exists(file, ec))
+        return false;
+    beforeFileChange(file);
+    return std::filesystem::remove(file, ec);
 }
 
 } // namespace db::vfp

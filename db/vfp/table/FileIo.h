@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <system_error>
 
 namespace db::vfp {
 
@@ -53,5 +54,16 @@ private:
 };
 
 FileOpener failingFileOpener(std::shared_ptr<WriteBudget> budget);
+
+// Called before every change the engine makes to a file on disk: each write, truncation, creation, rename and
+// removal, with the file's path. Tests set it to stop the process at a chosen change, as a kill would; it is
+// empty otherwise. Process-wide, because a kill stops every file at once.
+using FileChangeHook = std::function<void(const std::filesystem::path&)>;
+void setFileChangeHook(FileChangeHook hook);
+void beforeFileChange(const std::filesystem::path& file);
+
+// std::filesystem's rename and remove, announced to the change hook first.
+void renameFile(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& ec);
+bool removeFile(const std::filesystem::path& file, std::error_code& ec);
 
 } // namespace db::vfp

@@ -58,6 +58,12 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
+// The name a new table file is built under before it is renamed into place: "t.dbf.new" for "t.dbf".
+std::filesystem::path temporaryTableFile(const std::filesystem::path& file);
+
+// Whether a file name is one temporaryTableFile gives (ignoring case), i.e. a leftover of a killed create.
+bool isTemporaryTableFile(const std::filesystem::path& file);
+
 // Removes the table's .dbf, .fpt and .cdx (companions found case-insensitively).
 void removeTableFiles(const std::filesystem::path& dbf);
 

@@ -15,6 +15,15 @@ namespace {
 
 constexpr std::uint8_t kEndOfFile = 0x1A;
 
+void renameInto(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    std::error_code ec;
+    renameFile(from, to, ec);
+    if (ec)
+        throw std::runtime_error("Cannot rename " + from.string() + " to " + to.filename().string() + ": " +
+                                 ec.message());
+}
+
 void refuseExisting(const std::filesystem::path& file)
 {
     auto folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
@@ -24,6 +33,8 @@ void refuseExisting(const std::filesystem::path& file)
 
 } // namespace
 
+// The files are built under temporary names and renamed into place, the memo file first: a kill leaves no table,
+// or a whole empty one, and at worst a memo file without its table, which the next create of the name removes.
 void createTableFiles(const std::filesystem::path& dbf, const std::vector<FieldDef>& fields, std::uint8_t codePageMark,
                       const std::string& backlink)
 {
@@ -33,25 +44,31 @@ void createTableFiles(const std::filesystem::path& dbf, const std::vector<FieldD
     refuseExisting(dbf);
     if (memo)
         refuseExisting(memoPath);
+    const std::filesystem::path tempDbf = temporaryTableFile(dbf);
+    const std::filesystem::path tempMemo = temporaryTableFile(memoPath);
+    std::error_code ec;
+    removeFile(tempDbf, ec); // left by a create that was killed
+    removeFile(tempMemo, ec);
     std::vector<std::filesystem::path> created;
     try {
-        auto table = openFile(dbf, OpenMode::CreateNew);
-        created.push_back(dbf);
+        auto table = openFile(tempDbf, OpenMode::CreateNew);
+        created.push_back(tempDbf);
         std::vector<std::uint8_t> bytes = serializeHeader(layout);
         bytes.push_back(kEndOfFile);
         table->writeAt(0, bytes.data(), bytes.size());
+        table->sync();
         if (memo) {
-            auto memoFile = openFile(memoPath, OpenMode::CreateNew);
-            created.push_back(memoPath);
+            auto memoFile = openFile(tempMemo, OpenMode::CreateNew);
+            created.push_back(tempMemo);
             MemoFile::initialize(*memoFile);
             memoFile->sync();
+            renameInto(tempMemo, memoPath);
+            created.back() = memoPath;
         }
-        table->sync();
+        renameInto(tempDbf, dbf);
     } catch (...) {
-        for (const auto& file : created) {
-            std::error_code ec;
-            std::filesystem::remove(file, ec);
-        }
+        for (const auto& file : created)
+            removeFile(file, ec);
         throw;
     }
 }
@@ -176,6 +193,10 @@ struct TableAppender::Impl {
             memo->writeHeader();
         }
         broken = true;
+        // The record goes in marked deleted, then the count, then the live mark: readers that go by the count and
+        // readers that read on to the end-of-file mark (dbfread) see the same live rows after a kill at any step.
+        const std::uint8_t liveMark = bytes[0];
+        bytes[0] = '*';
         bytes.push_back(kEndOfFile);
         file->writeAt(at, bytes.data(), bytes.size());
         writeAutoIncrement(autoInc);
@@ -185,6 +206,7 @@ struct TableAppender::Impl {
         writeLe32(head + 3, layout.info.recordCount + 1);
         file->writeAt(1, head, sizeof head);
         ++layout.info.recordCount;
+        file->writeAt(at, &liveMark, 1);
         broken = false;
     }
 
