@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace db::vfp {
 
@@ -26,6 +27,8 @@ public:
 
     // The data of the memo at `block` (without the block header). `field` names the column in errors.
     db::Bytes read(std::uint32_t block, const std::string& field);
+    // The same as text bytes, read straight into the string a value keeps.
+    std::string readText(std::uint32_t block, const std::string& field);
 
     // Before appending runs of `bytes` in all (runBytes()): re-reads the header, since another writer may have
     // added memos, and refuses, before anything is written, a damaged next free block or a file past 2 GiB.
@@ -43,6 +46,7 @@ public:
     FileIo& file() { return *m_file; }
 
 private:
+    template <class Buffer> void readInto(std::uint32_t block, const std::string& field, Buffer& data);
     db::Bytes readDbt(std::uint64_t offset, const std::string& field);
 
     std::unique_ptr<FileIo> m_file;
