@@ -81,6 +81,16 @@ long nextCodePoint(const std::string& s, std::size_t& pos)
     return cp;
 }
 
+std::uint32_t cp1252CodePoint(std::uint8_t b)
+{
+    return b < 0x80 || b >= 0xA0 ? b : kCp1252High[b - 0x80];
+}
+
+std::size_t utf8Length(std::uint32_t cp)
+{
+    return cp < 0x80 ? 1 : cp < 0x800 ? 2 : 3; // 1252 has nothing past U+FFFF
+}
+
 std::string describeCodePoint(const std::string& utf8, std::size_t pos)
 {
     std::size_t end = pos;
@@ -139,6 +149,16 @@ std::string TextCodec::decode(const std::uint8_t* data, std::size_t size)
     return text;
 }
 
+std::size_t TextCodec::decodedSize(const std::uint8_t* data, std::size_t size) const
+{
+    if (!m_is1252)
+        return size;
+    std::size_t length = 0;
+    for (std::size_t k = 0; k < size; ++k)
+        length += utf8Length(cp1252CodePoint(data[k]));
+    return length;
+}
+
 void TextCodec::decodeInPlace(std::string& text)
 {
     auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
@@ -153,16 +173,12 @@ void TextCodec::decodeInPlace(std::string& text)
     }
     // Every byte becomes one to three bytes of UTF-8: size the text once, then convert from the end backwards,
     // so nothing is overwritten before it is read and a long memo is never held twice.
-    auto utf8Length = [](std::uint32_t cp) -> std::size_t { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : 3; };
-    auto codePoint = [](std::uint8_t b) -> std::uint32_t { return b < 0x80 || b >= 0xA0 ? b : kCp1252High[b - 0x80]; };
-    std::size_t length = 0;
-    for (std::size_t k = 0; k < text.size(); ++k)
-        length += utf8Length(codePoint(byte(k)));
+    const std::size_t length = decodedSize(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     std::size_t read = text.size();
     text.resize(length);
     std::size_t write = length;
     while (read > i) {
-        std::uint32_t cp = codePoint(byte(--read));
+        std::uint32_t cp = cp1252CodePoint(byte(--read));
         std::size_t n = utf8Length(cp);
         write -= n;
         if (n == 1) {

@@ -10,7 +10,8 @@ namespace db::vfp {
 
 namespace {
 
-constexpr std::uint64_t kWriteChunk = std::uint64_t{1} << 20;
+// The pieces a large memo is written and measured in: memory stays bounded whatever its size.
+constexpr std::uint64_t kPiece = std::uint64_t{1} << 20;
 
 } // namespace
 
@@ -103,7 +104,8 @@ void MemoFile::initialize(FileIo& file, std::uint32_t blockSize)
     file.writeAt(0, h.data(), h.size());
 }
 
-template <class Buffer> void MemoFile::readInto(std::uint32_t block, const std::string& field, Buffer& data)
+template <class Buffer>
+void MemoFile::readInto(std::uint32_t block, const std::string& field, Buffer& data, const RoomFn& room)
 {
     std::uint64_t offset = static_cast<std::uint64_t>(block) * m_blockSize;
     std::string where = "the memo of " + field + " (block " + std::to_string(block) + ")";
@@ -122,6 +124,17 @@ template <class Buffer> void MemoFile::readInto(std::uint32_t block, const std::
     std::uint32_t length = readBe32(h + 4);
     if (length > m_size - offset - 8)
         throw std::runtime_error("The memo file " + name + " is damaged: " + where + " runs past its end");
+    if (room && length > kPiece) { // small memos are not worth a second pass over the file
+        std::vector<std::uint8_t> piece(kPiece);
+        std::size_t need = 0;
+        for (std::uint32_t at = 0; at < length;) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, length - at));
+            m_file->readExact(offset + 8 + at, piece.data(), n, where);
+            need += room(piece.data(), n);
+            at += static_cast<std::uint32_t>(n);
+        }
+        data.reserve(std::max<std::size_t>(need, length));
+    }
     data.resize(length);
     m_file->readExact(offset + 8, reinterpret_cast<std::uint8_t*>(data.data()), length, where);
 }
@@ -129,14 +142,14 @@ template <class Buffer> void MemoFile::readInto(std::uint32_t block, const std::
 db::Bytes MemoFile::read(std::uint32_t block, const std::string& field)
 {
     db::Bytes data;
-    readInto(block, field, data);
+    readInto(block, field, data, {});
     return data;
 }
 
-std::string MemoFile::readText(std::uint32_t block, const std::string& field)
+std::string MemoFile::readText(std::uint32_t block, const std::string& field, const RoomFn& room)
 {
     std::string data;
-    readInto(block, field, data);
+    readInto(block, field, data, room);
     return data;
 }
 
@@ -177,7 +190,7 @@ std::uint32_t MemoFile::append(std::uint32_t signature, const std::uint8_t* data
     // The run (block header, data, zeros to the block's end) goes out through a bounded buffer: a small memo in
     // one write, a large one without a second copy of it in memory.
     const std::uint64_t run = blocks * m_blockSize;
-    std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min<std::uint64_t>(run, kWriteChunk)), 0);
+    std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min<std::uint64_t>(run, kPiece)), 0);
     writeBe32(buf.data(), signature);
     writeBe32(buf.data() + 4, static_cast<std::uint32_t>(size));
     std::uint32_t block = m_nextFree;

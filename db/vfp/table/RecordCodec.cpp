@@ -156,7 +156,9 @@ db::Value RecordCodec::decodeMemo(const FieldLayout& f, const std::uint8_t* p)
         damaged(f, "points into a memo file the table does not have");
     if (bytes)
         return m_memo->read(block, f.def.name);
-    std::string text = m_memo->readText(block, f.def.name);
+    std::string text = m_memo->readText(block, f.def.name, [this](const std::uint8_t* data, std::size_t size) {
+        return m_codec.decodedSize(data, size);
+    });
     m_codec.decodeInPlace(text);
     return text;
 }
