@@ -144,7 +144,9 @@ TextCodec::~TextCodec()
 
 std::string TextCodec::decode(const std::uint8_t* data, std::size_t size)
 {
-    std::string text(reinterpret_cast<const char*>(data), size);
+    std::string text;
+    text.reserve(decodedSize(data, size)); // so that decoding in place never moves it
+    text.assign(reinterpret_cast<const char*>(data), size);
     decodeInPlace(text);
     return text;
 }
