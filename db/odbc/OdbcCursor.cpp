@@ -163,9 +163,13 @@ void OdbcCursor::readRest(SQLUSMALLINT column, SQLSMALLINT cType, size_t termina
     const size_t have = out.size();
     out.resize(have + rest + terminator);
     SQLLEN ind = 0;
-    m_stmt.check(
-        SQLGetData(m_stmt.get(), column, cType, out.data() + have, static_cast<SQLLEN>(rest + terminator), &ind),
-        "Reading a value");
+    SQLRETURN rc =
+        SQLGetData(m_stmt.get(), column, cType, out.data() + have, static_cast<SQLLEN>(rest + terminator), &ind);
+    if (rc == SQL_NO_DATA) { // nothing after all past what was read
+        out.resize(have);
+        return;
+    }
+    m_stmt.check(rc, "Reading a value");
     // A driver that gives less than it announced ends the value there.
     const size_t got = ind == SQL_NO_TOTAL || ind < 0 ? rest : std::min(rest, static_cast<size_t>(ind));
     out.resize(have + got);
