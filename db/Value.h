@@ -66,6 +66,8 @@ public:
     bool isNull() const { return std::holds_alternative<Null>(m_v); }
     template <typename T> bool is() const { return std::holds_alternative<T>(m_v); }
     template <typename T> const T& get() const { return std::get<T>(m_v); }
+    // Moves the held T out (the value keeps a moved-from T), so a large text or byte string is not copied.
+    template <typename T> T take() { return std::move(std::get<T>(m_v)); }
     const Storage& storage() const { return m_v; }
 
     // The text a send puts between quotes. Locale-independent, so data moves between machines unchanged:

@@ -129,35 +129,60 @@ Value OdbcCursor::readTyped(SQLUSMALLINT column, ValueKind kind)
     }
 }
 
-// Texts and bytes of any length, in pieces: a driver reports the total on the first call, so the buffer grows
-// once to take the rest in one more call.
-Value OdbcCursor::readPieces(SQLUSMALLINT column, bool binary)
+// Texts and bytes of any length, in pieces: a driver reports the total on the first call, so the value is sized
+// once and the rest read straight into it (a large memo is never held twice, and the buffer stays small).
+template <class Buffer> bool OdbcCursor::readPiecesInto(SQLUSMALLINT column, bool binary, Buffer& out)
 {
     const SQLSMALLINT cType = binary ? SQL_C_BINARY : SQL_C_CHAR;
     const size_t terminator = binary ? 0 : 1;
-    std::string out;
     for (bool first = true;; first = false) {
         SQLLEN ind = 0;
         SQLRETURN rc =
             SQLGetData(m_stmt.get(), column, cType, m_buffer.data(), static_cast<SQLLEN>(m_buffer.size()), &ind);
         if (rc == SQL_NO_DATA && !first)
-            break;
+            return true;
         m_stmt.check(rc, "Reading a value");
         if (ind == SQL_NULL_DATA)
-            return Value();
+            return false;
         const size_t room = m_buffer.size() - terminator;
         const bool truncated = ind == SQL_NO_TOTAL || static_cast<size_t>(ind) > room;
         if (!truncated) {
-            out.append(m_buffer.data(), static_cast<size_t>(ind));
-            break;
+            out.insert(out.end(), m_buffer.begin(), m_buffer.begin() + ind);
+            return true;
         }
-        out.append(m_buffer.data(), room);
-        if (ind != SQL_NO_TOTAL)
-            m_buffer.resize(std::max(m_buffer.size(), static_cast<size_t>(ind) - room + terminator));
+        out.insert(out.end(), m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(room));
+        if (ind != SQL_NO_TOTAL) // then ask again: SQL_NO_DATA, or whatever the driver holds past what it told
+            readRest(column, cType, terminator, static_cast<size_t>(ind) - room, out);
     }
-    if (binary)
-        return Value(Bytes(out.begin(), out.end()));
-    return Value(std::move(out));
+}
+
+// The rest of a value whose remaining length the driver told: read into its place at the end of `out`.
+template <class Buffer>
+void OdbcCursor::readRest(SQLUSMALLINT column, SQLSMALLINT cType, size_t terminator, size_t rest, Buffer& out)
+{
+    const size_t have = out.size();
+    out.resize(have + rest + terminator);
+    SQLLEN ind = 0;
+    SQLRETURN rc =
+        SQLGetData(m_stmt.get(), column, cType, out.data() + have, static_cast<SQLLEN>(rest + terminator), &ind);
+    if (rc == SQL_NO_DATA) { // nothing after all past what was read
+        out.resize(have);
+        return;
+    }
+    m_stmt.check(rc, "Reading a value");
+    // A driver that gives less than it announced ends the value there.
+    const size_t got = ind == SQL_NO_TOTAL || ind < 0 ? rest : std::min(rest, static_cast<size_t>(ind));
+    out.resize(have + got);
+}
+
+Value OdbcCursor::readPieces(SQLUSMALLINT column, bool binary)
+{
+    if (binary) {
+        Bytes out;
+        return readPiecesInto(column, true, out) ? Value(std::move(out)) : Value();
+    }
+    std::string out;
+    return readPiecesInto(column, false, out) ? Value(std::move(out)) : Value();
 }
 
 } // namespace db::odbc

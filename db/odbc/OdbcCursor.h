@@ -26,6 +26,10 @@ private:
     Value readColumn(SQLUSMALLINT column, ValueKind kind);
     Value readTyped(SQLUSMALLINT column, ValueKind kind);
     Value readPieces(SQLUSMALLINT column, bool binary);
+    // Appends the value to `out`; false when it is null.
+    template <class Buffer> bool readPiecesInto(SQLUSMALLINT column, bool binary, Buffer& out);
+    template <class Buffer>
+    void readRest(SQLUSMALLINT column, SQLSMALLINT cType, size_t terminator, size_t rest, Buffer& out);
 
     std::shared_ptr<OdbcLink> m_link; // keeps the connection alive while the statement lives
     Statement m_stmt;

@@ -85,8 +85,8 @@ void OdbcSession::execute(const std::string& sql)
         throw std::runtime_error("The server's character set " + refused->charset + " has no character \"" +
                                  refused->character + "\": the statement was not sent.");
     Statement stmt(m_link->dbc());
-    std::string text = sql;
-    SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS);
+    // Handed over as it is, not copied: an INSERT can carry a large memo. Drivers only read the text.
+    SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
     if (rc == SQL_NO_DATA)
         return; // a statement that touched no rows
     stmt.check(rc, "Executing a statement");

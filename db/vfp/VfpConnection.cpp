@@ -35,10 +35,10 @@ void VfpConnection::execute(const std::string& sql)
                        closeTable(s.table);
                        m_source->createTable(s.table, s.columns);
                    },
-                   [&](const InsertStatement& s) {
+                   [&](InsertStatement& s) {
                        OpenTable& t = openForInsert(s.table);
-                       auto row = convertInsertValues(s.values, t.appender->info().fields, t.names);
-                       t.appender->append(row);
+                       auto row = convertInsertValues(std::move(s.values), t.appender->info().fields, t.names);
+                       t.appender->append(std::move(row));
                        t.stamp = stampOf(t.file);
                    },
                    [&](const DropTableStatement& s) {

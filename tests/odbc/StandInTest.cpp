@@ -112,6 +112,28 @@ TEST_F(StandInTest, TypedColumnsReportAdoTypesAndNativeValues)
         EXPECT_TRUE(v.isNull()) << v.toText();
 }
 
+// Bytes longer than the cursor's first piece come back whole, as do a short value and a null after them.
+TEST_F(StandInTest, LongBinaryValuesComeBackWhole)
+{
+    Bytes big(300 * 1024 + 17);
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<std::uint8_t>(i * 13 + i / 251);
+    std::string hex = Value(big).toText(); // "0x..."
+    conn.Execute("CREATE TABLE [Blobs]([id] INTEGER,[b] LONGVARBINARY)");
+    conn.Execute("INSERT INTO [Blobs] VALUES(1, X'" + hex.substr(2) + "')");
+    conn.Execute("INSERT INTO [Blobs] VALUES(2, X'00FF')");
+    conn.Execute("INSERT INTO [Blobs] VALUES(3, NULL)");
+
+    Recordset rs;
+    auto rows = readAll("SELECT * FROM [Blobs] ORDER BY [id]", rs);
+    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_TRUE(rows[0][1].is<Bytes>());
+    EXPECT_EQ(rows[0][1].get<Bytes>().size(), big.size());
+    EXPECT_TRUE(rows[0][1].get<Bytes>() == big) << "the long value read back differs";
+    EXPECT_EQ(rows[1][1], Value(Bytes{0, 0xFF}));
+    EXPECT_TRUE(rows[2][1].isNull());
+}
+
 TEST_F(StandInTest, FailingStatementsRaiseTheDriversMessage)
 {
     EXPECT_NE(failureOf("SELEC 1").find("near \"SELEC\": syntax error"), std::string::npos) << failureOf("SELEC 1");

@@ -50,7 +50,7 @@ template <typename T> std::optional<db::Value> wrap(std::optional<T> v)
 }
 
 // The value of a non-null literal for the column, or nothing when the text is not of the column's form.
-std::optional<db::Value> convertText(const std::string& text, const FieldDef& f)
+std::optional<db::Value> convertText(std::string& text, const FieldDef& f)
 {
     if (holdsBytes(f)) {
         if (auto bytes = sqltext::parseHexText(text))
@@ -61,7 +61,7 @@ std::optional<db::Value> convertText(const std::string& text, const FieldDef& f)
     case 'C':
     case 'V':
     case 'M':
-        return db::Value(text);
+        return db::Value(std::move(text));
     case 'N':
     case 'F':
         return wrap(sqltext::parseDecimalText(trimmed(text)));
@@ -99,7 +99,7 @@ bool isCharacterType(const FieldDef& f)
 
 } // namespace
 
-std::vector<db::Value> convertInsertValues(const std::vector<SqlLiteral>& values, const std::vector<FieldDef>& fields,
+std::vector<db::Value> convertInsertValues(std::vector<SqlLiteral> values, const std::vector<FieldDef>& fields,
                                            const std::vector<std::string>& names)
 {
     if (values.size() != fields.size())
@@ -110,7 +110,7 @@ std::vector<db::Value> convertInsertValues(const std::vector<SqlLiteral>& values
     for (size_t i = 0; i < values.size(); ++i) {
         const FieldDef& f = fields[i];
         const std::string& name = i < names.size() && !names[i].empty() ? names[i] : f.name;
-        const SqlLiteral& lit = values[i];
+        SqlLiteral& lit = values[i];
         // An empty text means "no value" to every column but a character one.
         bool isNull = lit.kind == SqlLiteral::Kind::Null ||
                       (lit.kind == SqlLiteral::Kind::Text && lit.text.empty() && !isCharacterType(f) && f.nullable);
@@ -125,6 +125,7 @@ std::vector<db::Value> convertInsertValues(const std::vector<SqlLiteral>& values
             throw std::runtime_error("Column " + name + " (" + typeText(f) + ") cannot hold the value '" + lit.text +
                                      "'.");
         row.push_back(std::move(*v));
+        std::string().swap(lit.text); // converted: the literal's copy goes now, not after the last column
     }
     return row;
 }

@@ -14,8 +14,9 @@ namespace db::vfp {
 // bytes for W/G/Q and binary C/V/M (a text "0x" + hex gives the bytes it spells). The text forms read are those
 // db::Value::toText() writes. `names` gives the column names to show in errors (a container's long names); when
 // empty the descriptors' names are used. Throws naming the column and the value when one does not convert, and
-// when the number of values differs from the number of columns.
-std::vector<db::Value> convertInsertValues(const std::vector<SqlLiteral>& values, const std::vector<FieldDef>& fields,
+// when the number of values differs from the number of columns. Texts are moved into the row, so a long memo is
+// not held twice.
+std::vector<db::Value> convertInsertValues(std::vector<SqlLiteral> values, const std::vector<FieldDef>& fields,
                                            const std::vector<std::string>& names = {});
 
 } // namespace db::vfp

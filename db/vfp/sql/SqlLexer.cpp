@@ -68,30 +68,45 @@ private:
             t.text = std::string(1, c);
             ++m_pos;
         }
-        t.source = m_sql.substr(start, m_pos - start);
+        t.source = std::string_view(m_sql).substr(start, m_pos - start);
         t.position = start + 1;
         return t;
     }
 
-    // Reads a quoted token; a doubled quote stands for one.
+    // Reads a quoted token; a doubled quote stands for one. The end is found first, so that a long text (a memo
+    // in an INSERT) is copied once into a string of its exact size.
     std::string quoted(char quote)
     {
         size_t start = m_pos++;
-        std::string out;
+        size_t length = 0;
+        size_t end = m_pos;
         for (;;) {
-            if (m_pos >= m_sql.size())
+            size_t q = m_sql.find(quote, end);
+            if (q == std::string::npos)
                 throw std::runtime_error("Syntax error at position " + std::to_string(start + 1) +
                                          ": the quote opened there is never closed.");
-            char c = m_sql[m_pos++];
-            if (c != quote) {
-                out += c;
-            } else if (m_pos < m_sql.size() && m_sql[m_pos] == quote) {
-                out += quote;
-                ++m_pos;
-            } else {
-                return out;
+            length += q - end;
+            if (q + 1 < m_sql.size() && m_sql[q + 1] == quote) {
+                length += 1;
+                end = q + 2;
+                continue;
             }
+            end = q;
+            break;
         }
+        std::string out;
+        out.reserve(length);
+        for (size_t p = m_pos; p < end;) {
+            size_t q = m_sql.find(quote, p);
+            if (q >= end) {
+                out.append(m_sql, p, end - p);
+                break;
+            }
+            out.append(m_sql, p, q + 1 - p); // the text up to and with one of the doubled quotes
+            p = q + 2;
+        }
+        m_pos = end + 1;
+        return out;
     }
 
     void digits()

@@ -77,11 +77,8 @@ private:
 
     SqlLiteral literal()
     {
-        const SqlToken& t = peek();
-        if (t.kind == Kind::Text) {
-            ++m_at;
-            return {SqlLiteral::Kind::Text, t.text};
-        }
+        if (peek().kind == Kind::Text) // moved out: a memo's text is not held twice
+            return {SqlLiteral::Kind::Text, std::move(m_tokens[m_at++].text)};
         if (acceptWord("NULL"))
             return {SqlLiteral::Kind::Null, ""};
         std::string sign;
@@ -177,7 +174,8 @@ private:
         if (t.kind == Kind::End)
             throw std::runtime_error("Syntax error at position " + std::to_string(t.position) +
                                      ": the statement ends too early.");
-        throw std::runtime_error("Syntax error at position " + std::to_string(t.position) + " near '" + t.source + "'");
+        throw std::runtime_error("Syntax error at position " + std::to_string(t.position) + " near '" +
+                                 std::string(t.source) + "'");
     }
 
     std::vector<SqlToken> m_tokens;

@@ -1,5 +1,6 @@
 #include "db/vfp/table/CodePage.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -80,6 +81,16 @@ long nextCodePoint(const std::string& s, std::size_t& pos)
     return cp;
 }
 
+std::uint32_t cp1252CodePoint(std::uint8_t b)
+{
+    return b < 0x80 || b >= 0xA0 ? b : kCp1252High[b - 0x80];
+}
+
+std::size_t utf8Length(std::uint32_t cp)
+{
+    return cp < 0x80 ? 1 : cp < 0x800 ? 2 : 3; // 1252 has nothing past U+FFFF
+}
+
 std::string describeCodePoint(const std::string& utf8, std::size_t pos)
 {
     std::size_t end = pos;
@@ -133,42 +144,89 @@ TextCodec::~TextCodec()
 
 std::string TextCodec::decode(const std::uint8_t* data, std::size_t size)
 {
-    std::size_t i = 0;
-    while (i < size && data[i] < 0x80)
-        ++i;
-    if (i == size)
-        return std::string(reinterpret_cast<const char*>(data), size);
+    std::string text;
+    text.reserve(decodedSize(data, size)); // so that decoding in place never moves it
+    text.assign(reinterpret_cast<const char*>(data), size);
+    decodeInPlace(text);
+    return text;
+}
+
+std::size_t TextCodec::decodedSize(const std::uint8_t* data, std::size_t size) const
+{
     if (!m_is1252)
-        return iconvDecode(data, size);
-    std::string out(reinterpret_cast<const char*>(data), i);
-    out.reserve(size + 8);
-    for (; i < size; ++i) {
-        std::uint8_t b = data[i];
-        if (b < 0x80)
-            out += static_cast<char>(b);
-        else
-            appendUtf8(out, b < 0xA0 ? kCp1252High[b - 0x80] : b);
+        return size;
+    std::size_t length = 0;
+    for (std::size_t k = 0; k < size; ++k)
+        length += utf8Length(cp1252CodePoint(data[k]));
+    return length;
+}
+
+void TextCodec::decodeInPlace(std::string& text)
+{
+    auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+    std::size_t i = 0;
+    while (i < text.size() && byte(i) < 0x80)
+        ++i;
+    if (i == text.size())
+        return;
+    if (!m_is1252) {
+        text = iconvDecode(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        return;
     }
-    return out;
+    // Every byte becomes one to three bytes of UTF-8: size the text once, then convert from the end backwards,
+    // so nothing is overwritten before it is read and a long memo is never held twice.
+    const std::size_t length = decodedSize(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    std::size_t read = text.size();
+    text.resize(length);
+    std::size_t write = length;
+    while (read > i) {
+        std::uint32_t cp = cp1252CodePoint(byte(--read));
+        std::size_t n = utf8Length(cp);
+        write -= n;
+        if (n == 1) {
+            text[write] = static_cast<char>(cp);
+        } else if (n == 2) {
+            text[write] = static_cast<char>(0xC0 | (cp >> 6));
+            text[write + 1] = static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            text[write] = static_cast<char>(0xE0 | (cp >> 12));
+            text[write + 1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            text[write + 2] = static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
 }
 
 std::string TextCodec::encode(const std::string& utf8, const std::string& column)
 {
-    std::size_t i = 0;
-    while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80)
-        ++i;
-    if (i == utf8.size())
-        return utf8;
-    if (!m_is1252)
+    if (!m_is1252 &&
+        !std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return iconvEncode(utf8, column);
-    std::string out = utf8.substr(0, i);
-    while (i < utf8.size()) {
+    std::string out = utf8;
+    encodeInPlace(out, column);
+    return out;
+}
+
+void TextCodec::encodeInPlace(std::string& text, const std::string& column)
+{
+    std::size_t i = 0;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+        ++i;
+    if (i == text.size())
+        return;
+    if (!m_is1252) {
+        text = iconvEncode(text, column);
+        return;
+    }
+    // A character takes at least one byte of UTF-8 and exactly one of 1252: the output never overtakes the
+    // input, so the text still to read (and to quote in an error) is intact.
+    std::size_t write = i;
+    while (i < text.size()) {
         std::size_t start = i;
-        long cp = nextCodePoint(utf8, i);
+        long cp = nextCodePoint(text, i);
         if (cp < 0)
-            throwUnencodable(utf8, start, m_info, column);
+            throwUnencodable(text, start, m_info, column);
         if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-            out += static_cast<char>(cp);
+            text[write++] = static_cast<char>(cp);
             continue;
         }
         int found = -1;
@@ -176,10 +234,10 @@ std::string TextCodec::encode(const std::string& utf8, const std::string& column
             if (kCp1252High[static_cast<std::size_t>(k)] == cp)
                 found = k;
         if (found < 0)
-            throwUnencodable(utf8, start, m_info, column);
-        out += static_cast<char>(0x80 + found);
+            throwUnencodable(text, start, m_info, column);
+        text[write++] = static_cast<char>(0x80 + found);
     }
-    return out;
+    text.resize(write);
 }
 
 std::string TextCodec::iconvDecode(const std::uint8_t* data, std::size_t size)
@@ -196,6 +254,7 @@ std::string TextCodec::iconvDecode(const std::uint8_t* data, std::size_t size)
     auto* cd = static_cast<iconv_t>(m_toUtf8);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string out;
+    out.reserve(size + size / 2);
     char buf[1024];
     char* in = const_cast<char*>(reinterpret_cast<const char*>(data));
     std::size_t inLeft = size;
@@ -232,6 +291,7 @@ std::string TextCodec::iconvEncode(const std::string& utf8, const std::string& c
     auto* cd = static_cast<iconv_t>(m_fromUtf8);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::string out;
+    out.reserve(utf8.size()); // the table's code page rarely takes more bytes than UTF-8
     char buf[1024];
     char* in = const_cast<char*>(utf8.data());
     std::size_t inLeft = utf8.size();

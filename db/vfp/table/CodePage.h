@@ -38,9 +38,16 @@ public:
     {
         return decode(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }
+    // The same, converting the table bytes held in `text` where they are (a long memo is not held twice).
+    void decodeInPlace(std::string& text);
+    // How many bytes of UTF-8 the table bytes decode to; for code pages iconv converts, their own count.
+    std::size_t decodedSize(const std::uint8_t* data, std::size_t size) const;
     // Encodes UTF-8 for the table; a character the code page cannot hold is an error naming it, the code page and
     // `column`.
     std::string encode(const std::string& utf8, const std::string& column);
+    // The same, converting `text` where it is (except for code pages iconv converts). On an error `text` is
+    // left part-converted.
+    void encodeInPlace(std::string& text, const std::string& column);
 
     const CodePageInfo& info() const { return m_info; }
 

@@ -8,6 +8,13 @@
 
 namespace db::vfp {
 
+namespace {
+
+// The pieces a large memo is written and measured in: memory stays bounded whatever its size.
+constexpr std::uint64_t kPiece = std::uint64_t{1} << 20;
+
+} // namespace
+
 std::uint32_t readBe32(const std::uint8_t* p)
 {
     return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
@@ -97,7 +104,8 @@ void MemoFile::initialize(FileIo& file, std::uint32_t blockSize)
     file.writeAt(0, h.data(), h.size());
 }
 
-db::Bytes MemoFile::read(std::uint32_t block, const std::string& field)
+template <class Buffer>
+void MemoFile::readInto(std::uint32_t block, const std::string& field, Buffer& data, const RoomFn& room)
 {
     std::uint64_t offset = static_cast<std::uint64_t>(block) * m_blockSize;
     std::string where = "the memo of " + field + " (block " + std::to_string(block) + ")";
@@ -106,15 +114,42 @@ db::Bytes MemoFile::read(std::uint32_t block, const std::string& field)
         throw std::runtime_error("The memo file " + name + " is damaged: " + where + " points into its header");
     if (offset >= m_size)
         throw std::runtime_error("The memo file " + name + " is damaged: " + where + " lies past its end");
-    if (m_kind == Kind::Dbt)
-        return readDbt(offset, field);
+    if (m_kind == Kind::Dbt) {
+        db::Bytes bytes = readDbt(offset, field);
+        data.assign(bytes.begin(), bytes.end());
+        return;
+    }
     std::uint8_t h[8];
     m_file->readExact(offset, h, sizeof h, where);
     std::uint32_t length = readBe32(h + 4);
     if (length > m_size - offset - 8)
         throw std::runtime_error("The memo file " + name + " is damaged: " + where + " runs past its end");
-    db::Bytes data(length);
-    m_file->readExact(offset + 8, data.data(), length, where);
+    if (room && length > kPiece) { // small memos are not worth a second pass over the file
+        std::vector<std::uint8_t> piece(kPiece);
+        std::size_t need = 0;
+        for (std::uint32_t at = 0; at < length;) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, length - at));
+            m_file->readExact(offset + 8 + at, piece.data(), n, where);
+            need += room(piece.data(), n);
+            at += static_cast<std::uint32_t>(n);
+        }
+        data.reserve(std::max<std::size_t>(need, length));
+    }
+    data.resize(length);
+    m_file->readExact(offset + 8, reinterpret_cast<std::uint8_t*>(data.data()), length, where);
+}
+
+db::Bytes MemoFile::read(std::uint32_t block, const std::string& field)
+{
+    db::Bytes data;
+    readInto(block, field, data, {});
+    return data;
+}
+
+std::string MemoFile::readText(std::uint32_t block, const std::string& field, const RoomFn& room)
+{
+    std::string data;
+    readInto(block, field, data, room);
     return data;
 }
 
@@ -152,12 +187,26 @@ std::uint32_t MemoFile::append(std::uint32_t signature, const std::uint8_t* data
     if (size > 0xFFFFFFF0u || m_nextFree + blocks > 0xFFFFFFFFu ||
         (m_nextFree + blocks) * static_cast<std::uint64_t>(m_blockSize) > 0xFFFFFFFFu)
         throw std::runtime_error("The memo file " + m_file->path().string() + " cannot grow beyond 4 GiB");
-    std::vector<std::uint8_t> buf(blocks * m_blockSize, 0);
+    // The run (block header, data, zeros to the block's end) goes out through a bounded buffer: a small memo in
+    // one write, a large one without a second copy of it in memory.
+    const std::uint64_t run = blocks * m_blockSize;
+    std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min<std::uint64_t>(run, kPiece)), 0);
     writeBe32(buf.data(), signature);
     writeBe32(buf.data() + 4, static_cast<std::uint32_t>(size));
-    std::copy_n(data, size, buf.begin() + 8);
     std::uint32_t block = m_nextFree;
-    m_file->writeAt(static_cast<std::uint64_t>(block) * m_blockSize, buf.data(), buf.size());
+    const std::uint64_t start = static_cast<std::uint64_t>(block) * m_blockSize;
+    std::size_t taken = 0; // bytes of `data` written so far
+    for (std::uint64_t at = 0; at < run;) {
+        const std::size_t head = at == 0 ? 8 : 0;
+        const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), run - at));
+        const std::size_t part = std::min(size - taken, chunk - head);
+        std::copy_n(data + taken, part, buf.begin() + static_cast<std::ptrdiff_t>(head));
+        std::fill(buf.begin() + static_cast<std::ptrdiff_t>(head + part),
+                  buf.begin() + static_cast<std::ptrdiff_t>(chunk), 0);
+        m_file->writeAt(start + at, buf.data(), chunk);
+        taken += part;
+        at += chunk;
+    }
     m_nextFree = static_cast<std::uint32_t>(m_nextFree + blocks);
     m_size = std::max<std::uint64_t>(m_size, static_cast<std::uint64_t>(m_nextFree) * m_blockSize);
     return block;

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace db::vfp {
 
@@ -26,6 +28,11 @@ public:
 
     // The data of the memo at `block` (without the block header). `field` names the column in errors.
     db::Bytes read(std::uint32_t block, const std::string& field);
+    // The same as text bytes, read straight into the string a value keeps. `room`, when given, tells from the
+    // bytes (in pieces) how long the text grows once converted: a large memo's string is made that long at
+    // once, so converting it in place never moves it.
+    using RoomFn = std::function<std::size_t(const std::uint8_t* data, std::size_t size)>;
+    std::string readText(std::uint32_t block, const std::string& field, const RoomFn& room = {});
 
     // Before appending runs of `bytes` in all (runBytes()): re-reads the header, since another writer may have
     // added memos, and refuses, before anything is written, a damaged next free block or a file past 2 GiB.
@@ -43,6 +50,8 @@ public:
     FileIo& file() { return *m_file; }
 
 private:
+    template <class Buffer>
+    void readInto(std::uint32_t block, const std::string& field, Buffer& data, const RoomFn& room);
     db::Bytes readDbt(std::uint64_t offset, const std::string& field);
 
     std::unique_ptr<FileIo> m_file;

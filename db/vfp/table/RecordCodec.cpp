@@ -154,10 +154,13 @@ db::Value RecordCodec::decodeMemo(const FieldLayout& f, const std::uint8_t* p)
         return bytes ? db::Value(db::Bytes{}) : db::Value(std::string());
     if (!m_memo)
         damaged(f, "points into a memo file the table does not have");
-    db::Bytes data = m_memo->read(block, f.def.name);
     if (bytes)
-        return data;
-    return m_codec.decode(data.data(), data.size());
+        return m_memo->read(block, f.def.name);
+    std::string text = m_memo->readText(block, f.def.name, [this](const std::uint8_t* data, std::size_t size) {
+        return m_codec.decodedSize(data, size);
+    });
+    m_codec.decodeInPlace(text);
+    return text;
 }
 
 db::Value RecordCodec::decode(std::size_t index, const std::uint8_t* record)

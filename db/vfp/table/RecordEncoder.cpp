@@ -64,6 +64,11 @@ std::optional<bool> logicalOf(const db::Value& v)
     return std::nullopt;
 }
 
+bool isAscii(const std::string& s)
+{
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 } // namespace
 
 std::vector<std::uint8_t> RecordCodec::blankRecord() const
@@ -95,6 +100,31 @@ std::string RecordCodec::textForField(const FieldLayout& f, const db::Value& v)
     if (v.is<std::string>())
         return m_codec.encode(v.get<std::string>(), f.def.name);
     return m_codec.encode(v.toText(), f.def.name);
+}
+
+std::optional<RecordCodec::PendingMemo> RecordCodec::encode(std::size_t index, db::Value&& value, std::uint8_t* record)
+{
+    const FieldLayout& f = m_layout.fields[index];
+    if (!f.isMemo() || !value.is<std::string>() || value.get<std::string>().empty())
+        return encode(index, static_cast<const db::Value&>(value), record);
+    PendingMemo memo{index, f.def.type == 'G' ? 2u : 1u, value.take<std::string>(), {}};
+    m_codec.encodeInPlace(memo.converted, f.def.name);
+    return memo;
+}
+
+RecordCodec::PendingMemo RecordCodec::memoOf(std::size_t index, const db::Value& v)
+{
+    const FieldLayout& f = m_layout.fields[index];
+    PendingMemo memo{index, f.def.type == 'G' ? 2u : 1u, {}, {}};
+    if (v.is<db::Bytes>()) {
+        const auto& b = v.get<db::Bytes>();
+        memo.borrowed = std::string_view(reinterpret_cast<const char*>(b.data()), b.size());
+    } else if (v.is<std::string>() && isAscii(v.get<std::string>())) {
+        memo.borrowed = v.get<std::string>(); // ASCII is the same in every code page
+    } else {
+        memo.converted = textForField(f, v);
+    }
+    return memo;
 }
 
 void RecordCodec::setMemoBlock(std::size_t index, std::uint32_t block, std::uint8_t* record) const
@@ -196,10 +226,10 @@ std::optional<RecordCodec::PendingMemo> RecordCodec::encode(std::size_t index, c
         return std::nullopt;
     }
     default: { // M G W
-        std::string bytes = textForField(f, v);
-        if (bytes.empty())
+        PendingMemo memo = memoOf(index, v);
+        if (memo.bytes().empty())
             return std::nullopt;
-        return PendingMemo{index, f.def.type == 'G' ? 2u : 1u, std::move(bytes)};
+        return memo;
     }
     }
 }

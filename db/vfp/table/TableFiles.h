@@ -52,6 +52,8 @@ public:
     TableAppender& operator=(const TableAppender&) = delete;
     const TableInfo& info() const;
     void append(const std::vector<db::Value>& row);
+    // The same, taking the row: memo texts are converted where they are instead of copied.
+    void append(std::vector<db::Value>&& row);
 
 private:
     struct Impl;

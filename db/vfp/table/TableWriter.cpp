@@ -89,7 +89,8 @@ struct TableAppender::Impl {
         record = std::make_unique<RecordCodec>(layout, codec, memo.get());
     }
 
-    std::vector<std::uint8_t> buildRecord(const std::vector<db::Value>& row,
+    // A row the appender was given (`owned`, the same as `row`) gives its memo texts up to the pending memos.
+    std::vector<std::uint8_t> buildRecord(const std::vector<db::Value>& row, std::vector<db::Value>* owned,
                                           std::vector<RecordCodec::PendingMemo>& memos)
     {
         if (row.size() != layout.fields.size())
@@ -98,10 +99,16 @@ struct TableAppender::Impl {
         std::vector<std::uint8_t> bytes = record->blankRecord();
         for (std::size_t i = 0; i < row.size(); ++i) {
             const FieldLayout& f = layout.fields[i];
-            db::Value v = row[i];
-            if (f.def.autoIncrement && v.isNull())
-                v = static_cast<std::int64_t>(f.autoIncNext);
-            if (auto pending = record->encode(i, v, bytes.data()))
+            // Pointed to, not copied: a memo value may be large, and its pending memo borrows its bytes.
+            const db::Value* v = &row[i];
+            db::Value next;
+            if (f.def.autoIncrement && v->isNull()) {
+                next = static_cast<std::int64_t>(f.autoIncNext);
+                v = &next;
+            }
+            auto pending = owned && v == &row[i] ? record->encode(i, std::move((*owned)[i]), bytes.data())
+                                                 : record->encode(i, *v, bytes.data());
+            if (pending)
                 memos.push_back(std::move(*pending));
         }
         return bytes;
@@ -162,7 +169,7 @@ struct TableAppender::Impl {
 
     // Visual FoxPro's locks, in its order: header, the new record, the memo file while its blocks are written.
     // Nothing is written until every check has passed.
-    void append(const std::vector<db::Value>& row)
+    void append(const std::vector<db::Value>& row, std::vector<db::Value>* owned)
     {
         if (broken)
             throw std::runtime_error("An earlier write to the table " + table +
@@ -172,7 +179,7 @@ struct TableAppender::Impl {
         locks.take(*file, headerLockRanges(layout.info, file->size()), inUse);
         refresh();
         std::vector<RecordCodec::PendingMemo> memos;
-        std::vector<std::uint8_t> bytes = buildRecord(row, memos);
+        std::vector<std::uint8_t> bytes = buildRecord(row, owned, memos);
         auto autoInc = advanceAutoIncrement(bytes);
         const std::uint64_t at = dataEnd();
         checkFileSizeLimit(at + bytes.size() + 1, file->path());
@@ -182,12 +189,12 @@ struct TableAppender::Impl {
             memoLock.take(memo->file(), memoLockRanges(memo->file().size()), inUse);
             std::uint64_t runs = 0;
             for (const auto& m : memos)
-                runs += memo->runBytes(m.bytes.size());
+                runs += memo->runBytes(m.bytes().size());
             memo->prepareAppend(runs);
             broken = true; // until every write below has gone through
             for (const auto& m : memos) {
-                auto block =
-                    memo->append(m.signature, reinterpret_cast<const std::uint8_t*>(m.bytes.data()), m.bytes.size());
+                auto block = memo->append(m.signature, reinterpret_cast<const std::uint8_t*>(m.bytes().data()),
+                                          m.bytes().size());
                 record->setMemoBlock(m.field, block, bytes.data());
             }
             memo->writeHeader();
@@ -244,7 +251,12 @@ const TableInfo& TableAppender::info() const
 
 void TableAppender::append(const std::vector<db::Value>& row)
 {
-    m_impl->append(row);
+    m_impl->append(row, nullptr);
+}
+
+void TableAppender::append(std::vector<db::Value>&& row)
+{
+    m_impl->append(row, &row);
 }
 
 } // namespace db::vfp
