@@ -84,19 +84,6 @@ std::vector<std::vector<db::Value>> readRows(TableSource& source, const std::str
     return rows;
 }
 
-int run(const std::string& command, std::string& out)
-{
-    out.clear();
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return -1;
-    std::array<char, 4096> buf{};
-    std::size_t n = 0;
-    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
-        out.append(buf.data(), n);
-    return pclose(pipe);
-}
-
 // The live row count each other reader sees, by table file, in one run of each reader (a run per table would
 // take minutes). Readers that are not installed give nothing.
 std::map<std::string, std::map<std::string, long>> otherReadersCounts(const std::vector<fs::path>& tables)
@@ -115,13 +102,13 @@ std::map<std::string, std::map<std::string, long>> otherReadersCounts(const std:
     std::map<std::string, std::map<std::string, long>> out;
     for (const auto& [name, code] : readers) {
         std::string ignored;
-        if (tables.empty() || run(kPython + " -c 'import " + name + "'", ignored) != 0)
+        if (tables.empty() || testsupport::runShell(kPython + " -c 'import " + name + "'", ignored) != 0)
             continue;
         std::string command = kPython + " -c \"" + code + "\"";
         for (const fs::path& t : tables)
             command += " '" + t.string() + "'";
         std::string text;
-        run(command, text);
+        testsupport::runShell(command, text);
         std::istringstream lines(text);
         std::string count;
         std::string path;

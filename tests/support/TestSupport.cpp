@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -95,6 +97,19 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
     r.out = readFile(out);
     r.err = readFile(err);
     return r;
+}
+
+int runShell(const std::string& command, std::string& out)
+{
+    out.clear();
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return -1;
+    std::array<char, 4096> buf{};
+    std::size_t n = 0;
+    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        out.append(buf.data(), n);
+    return pclose(pipe);
 }
 
 } // namespace testsupport

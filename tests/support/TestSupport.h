@@ -44,6 +44,10 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
                       const std::filesystem::path& work, const std::string& input = {});
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 
+// Runs a command line through the shell, standard error joined to standard output; returns its wait status
+// (0: it ended well) and what it printed in `out`.
+int runShell(const std::string& command, std::string& out);
+
 } // namespace testsupport
 
 // Skips the current test when the reference fixtures are not beside the checkout, or fails it when they are

@@ -14,24 +14,10 @@ using filetest::field;
 
 const std::string kPython = "/usr/bin/python3";
 
-// Runs a command; returns its exit status and standard output.
-int run(const std::string& command, std::string& out)
-{
-    out.clear();
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return -1;
-    std::array<char, 4096> buf{};
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
-        out.append(buf.data(), n);
-    return pclose(pipe);
-}
-
 bool available(const std::string& probe)
 {
     std::string out;
-    return run(probe, out) == 0;
+    return testsupport::runShell(probe, out) == 0;
 }
 
 std::string script(const char* name)
@@ -65,7 +51,8 @@ TEST(OtherReaders, dbfreadReadsOurValues)
     testsupport::TempDir dir;
     auto dbf = writeSample(dir.path(), false);
     std::string out;
-    ASSERT_EQ(run(kPython + " " + script("dbfread_dump.py") + " '" + dbf.string() + "'", out), 0) << out;
+    ASSERT_EQ(testsupport::runShell(kPython + " " + script("dbfread_dump.py") + " '" + dbf.string() + "'", out), 0)
+        << out;
     std::string expected = "Müller \"Bob\" O'Neil\t-12.5\t7\t2.25\t12.3456\t2024-01-31\t2024-01-31T08:15:30\tTrue\t" +
                            std::string(70000, 'x') +
                            "\\r\\nend\n"
@@ -81,7 +68,8 @@ TEST(OtherReaders, pythonDbfOpensOurTables)
     testsupport::TempDir dir;
     auto dbf = writeSample(dir.path(), false);
     std::string out;
-    ASSERT_EQ(run(kPython + " " + script("pydbf_dump.py") + " '" + dbf.string() + "'", out), 0) << out;
+    ASSERT_EQ(testsupport::runShell(kPython + " " + script("pydbf_dump.py") + " '" + dbf.string() + "'", out), 0)
+        << out;
     EXPECT_NE(out.find("\n€ line\t0.01\t-5\t"), std::string::npos) << out.substr(0, 300);
     EXPECT_EQ(out.rfind("Müller \"Bob\" O'Neil\t-12.5\t7\t2.25\t12.3456\t2024-01-31\t2024-01-31 08:15:30\tTrue\t", 0),
               0u)
@@ -95,7 +83,9 @@ TEST(OtherReaders, pgdbfConvertsOurTables)
     testsupport::TempDir dir;
     auto dbf = writeSample(dir.path(), true); // with _NullFlags
     std::string out;
-    ASSERT_EQ(run("pgdbf -m '" + (dir.path() / "sample.fpt").string() + "' '" + dbf.string() + "'", out), 0) << out;
+    ASSERT_EQ(
+        testsupport::runShell("pgdbf -m '" + (dir.path() / "sample.fpt").string() + "' '" + dbf.string() + "'", out), 0)
+        << out;
     EXPECT_NE(out.find("-12.50\t7\t2.25\t12.3456\t2024-01-31"), std::string::npos) << out.substr(0, 500);
     EXPECT_NE(out.find("tab\\there"), std::string::npos);
 }
