@@ -3,6 +3,7 @@
 #include "db/Recordset.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace db {
 
@@ -36,6 +37,23 @@ Recordset Connection::OpenSchema(Schema schema)
 std::optional<UnstorableCharacter> Connection::findUnstorable(const std::string& text)
 {
     return provider().findUnstorable(text);
+}
+
+void Connection::beginGroup(ProviderConnection::ReplayFailed replayFailed)
+{
+    provider().beginGroup(std::move(replayFailed));
+}
+
+void Connection::commitGroup()
+{
+    if (m_provider)
+        m_provider->commitGroup();
+}
+
+void Connection::endGroup()
+{
+    if (m_provider)
+        m_provider->endGroup();
 }
 
 void Connection::Close()
