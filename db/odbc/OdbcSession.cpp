@@ -92,15 +92,28 @@ OdbcSession::~OdbcSession()
 
 void OdbcSession::run(const std::string& sql)
 {
-    Statement stmt(m_link->dbc());
+    // The stand-in runs every statement on one handle (a new handle per row costs about as much as the INSERT);
+    // ASE keeps a fresh one each time.
+    std::optional<Statement> fresh;
+    if (!m_standIn)
+        fresh.emplace(m_link->dbc());
+    else if (!m_statement)
+        m_statement = std::make_unique<Statement>(m_link->dbc());
+    const Statement& stmt = fresh ? *fresh : *m_statement;
     std::string text = sql;
     SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS);
-    if (rc == SQL_NO_DATA)
-        return; // a statement that touched no rows
-    stmt.check(rc, "Executing a statement");
-    // A server may report a failure in a later result of the same batch; read them all.
-    while ((rc = SQLMoreResults(stmt.get())) != SQL_NO_DATA)
-        stmt.check(rc, "Executing a statement");
+    if (rc != SQL_NO_DATA) { // SQL_NO_DATA: a statement that touched no rows
+        try {
+            stmt.check(rc, "Executing a statement");
+            // A server may report a failure in a later result of the same batch; read them all.
+            while ((rc = SQLMoreResults(stmt.get())) != SQL_NO_DATA)
+                stmt.check(rc, "Executing a statement");
+        } catch (...) {
+            SQLFreeStmt(stmt.get(), SQL_CLOSE);
+            throw;
+        }
+    }
+    SQLFreeStmt(stmt.get(), SQL_CLOSE);
 }
 
 void OdbcSession::runStatement(const std::string& sql)

@@ -65,6 +65,7 @@ private:
     std::vector<std::string> m_group; // those of them that succeeded: what a lost transaction takes with it
     std::chrono::steady_clock::time_point m_groupStart;
     ReplayFailed m_replayFailed;
+    std::unique_ptr<Statement> m_statement; // the stand-in's one statement handle
 };
 
 } // namespace db::odbc

@@ -129,12 +129,16 @@ TEST_F(StandInGroupTest, ALostTransactionRunsItsRowsAgainOneByOneWithTheirOwnRep
 }
 
 // The program killed in the middle of a send: the stand-in opens, and every row of every committed group is there
-// (the clock stands still, so groups close at 1,000 rows).
+// (groups close at 1,000 rows, or at a quarter second when the clock moves).
 TEST_F(StandInGroupTest, AKillLosesAtMostTheOpenGroup)
 {
     makeRows(2500);
-    {
-        const int committed = 2000;
+    // Killed before the 2,301st row: groups of 1,000 have committed 2,000 rows, groups of a quarter second (250
+    // rows at 1 ms a row) 2,250.
+    for (const auto& [msPerRow, committed] : {std::pair{0, 2000}, std::pair{1, 2250}}) {
+        SCOPED_TRACE(msPerRow);
+        if (aseHas("t"))
+            ase("DROP TABLE [t]");
         const pid_t child = fork();
         ASSERT_NE(child, -1);
         if (child == 0) {
@@ -142,8 +146,9 @@ TEST_F(StandInGroupTest, AKillLosesAtMostTheOpenGroup)
             fault([&](const std::string& sql, const db::odbc::RunSql&) {
                 if (!sql.starts_with("INSERT"))
                     return;
-                if (++inserts == 2201)
+                if (++inserts == 2301)
                     _exit(0);
+                m_now += std::chrono::milliseconds(msPerRow);
             });
             send();
             _exit(1); // the kill never came
