@@ -33,7 +33,7 @@ private:
     void sendRow(const std::string& name, std::int32_t row);
     void insertRow(const std::string& name);
     void endTable(const std::string& name, bool created);
-    void reportReplayed(const std::string& sql, std::exception_ptr error);
+    void reportReplayed(const std::string& sql, const std::exception_ptr& error);
 };
 
 void AseSend::run()
@@ -112,7 +112,8 @@ void AseSend::sendRows(const std::string& name)
     startRows();
     // The server may commit the rows in groups; the table's rows are all committed before the next table.
     if (m_target && m_target->isOpen())
-        m_target->beginGroup([this](const std::string& sql, std::exception_ptr error) { reportReplayed(sql, error); });
+        m_target->beginGroup(
+            [this](const std::string& sql, const std::exception_ptr& error) { reportReplayed(sql, error); });
     m_trap.step(204, [&] { m_lastRow = static_cast<std::int32_t>(obj(m_rs).RecordCount() - 1); });
     if (m_trap.test(206, [&] { return !obj(m_rs).Eof(); }))
         for (std::int32_t row = 0; row <= m_lastRow && !rowsRanOut(m_rs); ++row)
@@ -123,7 +124,7 @@ void AseSend::sendRows(const std::string& name)
 
 // A row of a group whose transaction was lost and that failed when it ran again on its own: reported as its
 // INSERT is, with its own statement.
-void AseSend::reportReplayed(const std::string& sql, std::exception_ptr error)
+void AseSend::reportReplayed(const std::string& sql, const std::exception_ptr& error)
 {
     const std::string current = std::exchange(m_statement, sql);
     m_trap.step(238, [&] { std::rethrow_exception(error); });

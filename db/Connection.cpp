@@ -3,7 +3,6 @@
 #include "db/Recordset.h"
 
 #include <stdexcept>
-#include <utility>
 
 namespace db {
 
@@ -39,9 +38,9 @@ std::optional<UnstorableCharacter> Connection::findUnstorable(const std::string&
     return provider().findUnstorable(text);
 }
 
-void Connection::beginGroup(ProviderConnection::ReplayFailed replayFailed)
+void Connection::beginGroup(const ProviderConnection::ReplayFailed& replayFailed)
 {
-    provider().beginGroup(std::move(replayFailed));
+    provider().beginGroup(replayFailed);
 }
 
 void Connection::commitGroup()

@@ -22,7 +22,7 @@ public:
     // The first character of `text` the database cannot store in its character set (throws when closed).
     std::optional<UnstorableCharacter> findUnstorable(const std::string& text);
     // Statement groups (see ProviderConnection); a closed connection has nothing to commit.
-    void beginGroup(ProviderConnection::ReplayFailed replayFailed);
+    void beginGroup(const ProviderConnection::ReplayFailed& replayFailed);
     void commitGroup();
     void endGroup();
     void Close();

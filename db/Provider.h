@@ -98,7 +98,7 @@ public:
     // provider runs its statements again one by one on their own, and each one that fails then goes to
     // `replayFailed` with its error. Providers that run every statement on its own ignore all three.
     using ReplayFailed = std::function<void(const std::string& sql, std::exception_ptr error)>;
-    virtual void beginGroup(ReplayFailed /*replayFailed*/) {}
+    virtual void beginGroup(const ReplayFailed& /*replayFailed*/) {}
     virtual void commitGroup() {}
     virtual void endGroup() {}
 };

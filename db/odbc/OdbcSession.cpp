@@ -85,8 +85,8 @@ OdbcSession::~OdbcSession()
     // Nobody is left to report a replayed row to; commit what the group holds all the same.
     m_replayFailed = {};
     try {
-        commitGroup();
-    } catch (...) { // NOLINT(bugprone-empty-catch): a destructor cannot report, and commitGroup reports nothing
+        commitTransaction();
+    } catch (...) { // NOLINT(bugprone-empty-catch): a destructor cannot report, and a commit reports nothing
     }
 }
 
@@ -139,7 +139,7 @@ bool OdbcSession::groups(const std::string& sql) const
 void OdbcSession::execute(const std::string& sql)
 {
     if (!groups(sql)) {
-        commitGroup();
+        commitTransaction();
         runStatement(sql);
         return;
     }
@@ -165,7 +165,7 @@ void OdbcSession::execute(const std::string& sql)
     }
     m_group.push_back(sql);
     if (m_groupCount >= kGroupStatements || groupNow() - m_groupStart >= kGroupAge)
-        commitGroup();
+        commitTransaction();
 }
 
 bool OdbcSession::transactionOpen()
@@ -195,15 +195,20 @@ void OdbcSession::replay(const std::vector<std::string>& statements)
     m_replaying = false;
 }
 
-void OdbcSession::beginGroup(ReplayFailed replayFailed)
+void OdbcSession::beginGroup(const ReplayFailed& replayFailed)
 {
     if (!m_standIn)
         return; // ASE: every statement on its own, in autocommit
     m_grouping = true;
-    m_replayFailed = std::move(replayFailed);
+    m_replayFailed = replayFailed;
 }
 
 void OdbcSession::commitGroup()
+{
+    commitTransaction();
+}
+
+void OdbcSession::commitTransaction()
 {
     if (!m_inTransaction)
         return;
@@ -224,7 +229,7 @@ void OdbcSession::commitGroup()
 
 void OdbcSession::endGroup()
 {
-    commitGroup();
+    commitTransaction();
     m_grouping = false;
     m_replayFailed = {};
 }

@@ -35,7 +35,7 @@ public:
     OdbcSession& operator=(const OdbcSession&) = delete;
 
     void execute(const std::string& sql) override;
-    void beginGroup(ReplayFailed replayFailed) override;
+    void beginGroup(const ReplayFailed& replayFailed) override;
     void commitGroup() override;
     void endGroup() override;
     std::optional<UnstorableCharacter> findUnstorable(const std::string& text) const override;
@@ -51,6 +51,7 @@ private:
     bool groups(const std::string& sql) const;
     bool transactionOpen();
     void replay(const std::vector<std::string>& statements);
+    void commitTransaction();
 
     std::shared_ptr<OdbcLink> m_link;
     bool m_standIn;
