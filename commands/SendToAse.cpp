@@ -10,6 +10,9 @@
 #include "frame/ListHelpers.h"
 #include "frame/Locations.h"
 
+#include <exception>
+#include <utility>
+
 namespace commands {
 
 namespace {
@@ -30,6 +33,7 @@ private:
     void sendRow(const std::string& name, std::int32_t row);
     void insertRow(const std::string& name);
     void endTable(const std::string& name, bool created);
+    void reportReplayed(const std::string& sql, const std::exception_ptr& error);
 };
 
 void AseSend::run()
@@ -37,6 +41,11 @@ void AseSend::run()
     m_trap.step(100, [&] { m_target = std::make_unique<db::Connection>(); });
     m_trap.step(102, [&] { m_source = std::make_unique<db::Connection>(); });
     m_trap.step(104, [&] { m_rs = std::make_unique<db::Recordset>(); });
+    // The server may hold the rows sent last in a group not yet committed; whatever a box reports is on disk first.
+    const frame::BeforeMessageBox commitFirst([this] {
+        if (m_target)
+            m_target->commitGroup();
+    });
     if (!m_trap.test(106, [&] { return m_w.foxProList->currentRow() != -1; })) {
         m_trap.step(264, [] { frame::MsgBox("Please select a table", frame::OkOnly); });
         return;
@@ -101,11 +110,25 @@ bool AseSend::writeCreate(const std::string& name)
 void AseSend::sendRows(const std::string& name)
 {
     startRows();
+    // The server may commit the rows in groups; the table's rows are all committed before the next table.
+    if (m_target && m_target->isOpen())
+        m_target->beginGroup(
+            [this](const std::string& sql, const std::exception_ptr& error) { reportReplayed(sql, error); });
     m_trap.step(204, [&] { m_lastRow = static_cast<std::int32_t>(obj(m_rs).RecordCount() - 1); });
-    if (!m_trap.test(206, [&] { return !obj(m_rs).Eof(); }))
-        return;
-    for (std::int32_t row = 0; row <= m_lastRow && !rowsRanOut(m_rs); ++row)
-        sendRow(name, row);
+    if (m_trap.test(206, [&] { return !obj(m_rs).Eof(); }))
+        for (std::int32_t row = 0; row <= m_lastRow && !rowsRanOut(m_rs); ++row)
+            sendRow(name, row);
+    if (m_target)
+        m_target->endGroup();
+}
+
+// A row of a group whose transaction was lost and that failed when it ran again on its own: reported as its
+// INSERT is, with its own statement.
+void AseSend::reportReplayed(const std::string& sql, const std::exception_ptr& error)
+{
+    const std::string current = std::exchange(m_statement, sql);
+    m_trap.step(238, [&] { std::rethrow_exception(error); });
+    m_statement = current;
 }
 
 // One INSERT per row; every value quoted, Null as ''. A record whose read failed at the last move (reported there)

@@ -38,6 +38,23 @@ std::optional<UnstorableCharacter> Connection::findUnstorable(const std::string&
     return provider().findUnstorable(text);
 }
 
+void Connection::beginGroup(const ProviderConnection::ReplayFailed& replayFailed)
+{
+    provider().beginGroup(replayFailed);
+}
+
+void Connection::commitGroup()
+{
+    if (m_provider)
+        m_provider->commitGroup();
+}
+
+void Connection::endGroup()
+{
+    if (m_provider)
+        m_provider->endGroup();
+}
+
 void Connection::Close()
 {
     if (!m_provider)

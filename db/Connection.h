@@ -21,6 +21,10 @@ public:
     Recordset OpenSchema(Schema schema);
     // The first character of `text` the database cannot store in its character set (throws when closed).
     std::optional<UnstorableCharacter> findUnstorable(const std::string& text);
+    // Statement groups (see ProviderConnection); a closed connection has nothing to commit.
+    void beginGroup(const ProviderConnection::ReplayFailed& replayFailed);
+    void commitGroup();
+    void endGroup();
     void Close();
     bool isOpen() const { return m_provider != nullptr; }
 

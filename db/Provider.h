@@ -3,6 +3,7 @@
 #include "db/ConnectionString.h"
 #include "db/Value.h"
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -90,6 +91,16 @@ public:
     virtual std::unique_ptr<Cursor> query(const std::string& sql) = 0;
     // The tables schema rowset: at least TABLE_NAME and TABLE_TYPE.
     virtual std::unique_ptr<Cursor> tablesSchema() = 0;
+
+    // Grouping: from beginGroup() until endGroup() a provider may put INSERT statements into transactions of its
+    // own and commit them when it sees fit; commitGroup() makes every statement executed so far durable. A statement
+    // that fails still throws from its own execute(). When a whole group is lost (its transaction aborted), the
+    // provider runs its statements again one by one on their own, and each one that fails then goes to
+    // `replayFailed` with its error. Providers that run every statement on its own ignore all three.
+    using ReplayFailed = std::function<void(const std::string& sql, std::exception_ptr error)>;
+    virtual void beginGroup(const ReplayFailed& /*replayFailed*/) {}
+    virtual void commitGroup() {}
+    virtual void endGroup() {}
 };
 
 using ProviderFactory = std::function<std::unique_ptr<ProviderConnection>(const ConnectionString&, const OpenOptions&)>;

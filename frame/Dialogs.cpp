@@ -1,11 +1,36 @@
 #include "frame/Dialogs.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace frame {
 
 namespace {
 Dialogs* g_dialogs = nullptr;
+std::function<void()> g_beforeMessageBox;
+} // namespace
+
+BeforeMessageBox::BeforeMessageBox(std::function<void()> work)
+    : m_previous(std::exchange(g_beforeMessageBox, std::move(work)))
+{
+}
+
+BeforeMessageBox::~BeforeMessageBox()
+{
+    g_beforeMessageBox = std::move(m_previous);
+}
+
+void runBeforeMessageBox()
+{
+    // A box shown by the work itself must not run it again.
+    if (auto work = std::exchange(g_beforeMessageBox, {})) {
+        struct Restore {
+            std::function<void()>& slot;
+            std::function<void()>& work;
+            ~Restore() { slot = std::move(work); }
+        } restore{g_beforeMessageBox, work};
+        work();
+    }
 }
 
 Dialogs& dialogs()
@@ -22,6 +47,7 @@ void setDialogs(Dialogs* d)
 
 int MsgBox(const std::string& text, int style, const std::string& title)
 {
+    runBeforeMessageBox();
     return dialogs().messageBox(text, style, title);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 class QWidget;
@@ -36,6 +37,23 @@ public:
 // The dialogs in force: the Qt ones in the program, scripted ones in tests.
 Dialogs& dialogs();
 void setDialogs(Dialogs* d);
+
+// Work that must be done before the user sees any message box, held for as long as the object lives (a send
+// commits the rows it has sent, so that what a box reports is on disk while the user reads it). One at a time; the
+// one it replaced is back when it ends.
+class BeforeMessageBox {
+public:
+    explicit BeforeMessageBox(std::function<void()> work);
+    ~BeforeMessageBox();
+    BeforeMessageBox(const BeforeMessageBox&) = delete;
+    BeforeMessageBox& operator=(const BeforeMessageBox&) = delete;
+
+private:
+    std::function<void()> m_previous;
+};
+
+// Runs the work registered with BeforeMessageBox, if any; every message box calls it first.
+void runBeforeMessageBox();
 
 // Shorthand for a message box; an empty title takes the application title.
 int MsgBox(const std::string& text, int style = OkOnly, const std::string& title = {});

@@ -18,6 +18,7 @@ std::string applicationErrorMessage(const std::string& location, int line, const
 void ShowApplicationError(const std::string& location, int line, const std::string& description,
                           const std::optional<std::string>& statement)
 {
+    runBeforeMessageBox();
     dialogs().messageBox(applicationErrorMessage(location, line, description, statement), Exclamation,
                          "Application Error");
 }

@@ -2,9 +2,11 @@
 
 #include "db/odbc/OdbcCursor.h"
 #include "db/odbc/OdbcError.h"
+#include "db/odbc/StatementGroup.h"
 
 #include <regex>
 #include <stdexcept>
+#include <utility>
 
 namespace db::odbc {
 
@@ -78,21 +80,158 @@ std::optional<UnstorableCharacter> OdbcSession::findUnstorable(const std::string
     return {};
 }
 
-void OdbcSession::execute(const std::string& sql)
+OdbcSession::~OdbcSession()
+{
+    // Nobody is left to report a replayed row to; commit what the group holds all the same.
+    m_replayFailed = {};
+    try {
+        commitTransaction();
+    } catch (...) { // NOLINT(bugprone-empty-catch): a destructor cannot report, and a commit reports nothing
+    }
+}
+
+void OdbcSession::run(const std::string& sql)
+{
+    // The stand-in runs every statement on one handle (a new handle per row costs about as much as the INSERT);
+    // ASE keeps a fresh one each time.
+    std::optional<Statement> fresh;
+    if (!m_standIn)
+        fresh.emplace(m_link->dbc());
+    else if (!m_statement)
+        m_statement = std::make_unique<Statement>(m_link->dbc());
+    const Statement& stmt = fresh ? *fresh : *m_statement;
+    // Handed over as it is, not copied: an INSERT can carry a large memo. Drivers only read the text.
+    SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
+    if (rc != SQL_NO_DATA) { // SQL_NO_DATA: a statement that touched no rows
+        try {
+            stmt.check(rc, "Executing a statement");
+            // A server may report a failure in a later result of the same batch; read them all.
+            while ((rc = SQLMoreResults(stmt.get())) != SQL_NO_DATA)
+                stmt.check(rc, "Executing a statement");
+        } catch (...) {
+            SQLFreeStmt(stmt.get(), SQL_CLOSE);
+            throw;
+        }
+    }
+    SQLFreeStmt(stmt.get(), SQL_CLOSE);
+}
+
+void OdbcSession::runStatement(const std::string& sql)
 {
     // The driver would send the statement cut just before such a character; nothing at all is better.
     if (auto refused = findUnstorable(sql))
         throw std::runtime_error("The server's character set " + refused->charset + " has no character \"" +
                                  refused->character + "\": the statement was not sent.");
-    Statement stmt(m_link->dbc());
-    // Handed over as it is, not copied: an INSERT can carry a large memo. Drivers only read the text.
-    SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
-    if (rc == SQL_NO_DATA)
-        return; // a statement that touched no rows
-    stmt.check(rc, "Executing a statement");
-    // A server may report a failure in a later result of the same batch; read them all.
-    while ((rc = SQLMoreResults(stmt.get())) != SQL_NO_DATA)
-        stmt.check(rc, "Executing a statement");
+    applyStatementFault(sql, [this](const std::string& text) { run(text); });
+    run(sql);
+}
+
+bool OdbcSession::groups(const std::string& sql) const
+{
+    if (!m_grouping || m_replaying)
+        return false;
+    // Only rows go into a group: CREATE, DROP and the rest run on their own, after the group before them is
+    // committed.
+    size_t start = sql.find_first_not_of(" \t\r\n");
+    return start != std::string::npos && toLowerAscii(sql.substr(start, 7)) == "insert ";
+}
+
+void OdbcSession::execute(const std::string& sql)
+{
+    if (!groups(sql)) {
+        commitTransaction();
+        runStatement(sql);
+        return;
+    }
+    if (!m_inTransaction) {
+        run("BEGIN");
+        m_inTransaction = true;
+        m_groupCount = 0;
+        m_groupStart = groupNow();
+    }
+    ++m_groupCount;
+    try {
+        runStatement(sql);
+    } catch (...) {
+        // SQLite keeps the transaction when one statement fails (a constraint): only that one is lost.
+        if (transactionOpen())
+            throw;
+        // The failure took the whole transaction with it (a full disk): every statement of the group runs again
+        // on its own, and this one last, in autocommit, so each outcome and report is the one it has alone.
+        m_inTransaction = false;
+        replay(std::exchange(m_group, {}));
+        runStatement(sql);
+        return;
+    }
+    m_group.push_back(sql);
+    if (m_groupCount >= kGroupStatements || groupNow() - m_groupStart >= kGroupAge)
+        commitTransaction();
+}
+
+bool OdbcSession::transactionOpen()
+{
+    // SQLite refuses BEGIN inside a transaction; a BEGIN that succeeds shows that there was none, and the empty
+    // transaction it opened is ended at once.
+    try {
+        run("BEGIN");
+    } catch (const std::exception&) {
+        return true;
+    }
+    run("ROLLBACK");
+    return false;
+}
+
+void OdbcSession::replay(const std::vector<std::string>& statements)
+{
+    m_replaying = true;
+    for (const auto& sql : statements) {
+        try {
+            runStatement(sql);
+        } catch (...) {
+            if (m_replayFailed)
+                m_replayFailed(sql, std::current_exception());
+        }
+    }
+    m_replaying = false;
+}
+
+void OdbcSession::beginGroup(const ReplayFailed& replayFailed)
+{
+    if (!m_standIn)
+        return; // ASE: every statement on its own, in autocommit
+    m_grouping = true;
+    m_replayFailed = replayFailed;
+}
+
+void OdbcSession::commitGroup()
+{
+    commitTransaction();
+}
+
+void OdbcSession::commitTransaction()
+{
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    std::vector<std::string> group = std::exchange(m_group, {});
+    try {
+        run("COMMIT");
+    } catch (const std::exception&) {
+        // Nothing of the group is on disk: end whatever is left of the transaction and run every statement again
+        // on its own.
+        try {
+            run("ROLLBACK");
+        } catch (const std::exception&) { // NOLINT(bugprone-empty-catch): there may be no transaction left to end
+        }
+        replay(group);
+    }
+}
+
+void OdbcSession::endGroup()
+{
+    commitTransaction();
+    m_grouping = false;
+    m_replayFailed = {};
 }
 
 long long OdbcSession::countRows(const std::string& sql)

@@ -19,6 +19,8 @@ ScriptedDialogs::~ScriptedDialogs()
 int ScriptedDialogs::messageBox(const std::string& text, int style, const std::string& title)
 {
     m_shown.push_back({"message", text, style, title, {}});
+    if (onMessage)
+        onMessage(text);
     if ((style & 0xF) == frame::OkOnly)
         return frame::AnswerOk;
     if (m_buttons.empty()) {

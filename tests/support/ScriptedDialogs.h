@@ -3,6 +3,7 @@
 #include "frame/Dialogs.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ public:
     std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
     std::string fileOpen(QWidget* owner, const frame::FileOpenRequest& request) override;
     std::string browseForFolder(QWidget* owner, const std::string& prompt, const std::string& initialFolder) override;
+
+    // Called with each message box's text as it is shown, before it is answered.
+    std::function<void(const std::string& text)> onMessage;
 
     const std::vector<Shown>& shown() const { return m_shown; }
     std::vector<std::string> messages() const; // texts of the message boxes, in order
