@@ -197,7 +197,8 @@ public:
                 const size_t n = pos++;
                 if (unreadable[n])
                     throw std::runtime_error("row " + std::to_string(n + 1) + " cannot be read");
-                row = {db::Value("a" + std::to_string(n + 1)), db::Value("b" + std::to_string(n + 1))};
+                row = {db::Value(std::string("a").append(std::to_string(n + 1))),
+                       db::Value(std::string("b").append(std::to_string(n + 1)))};
                 return true;
             }
             std::vector<db::FieldInfo> columns{{"a", db::ado::VarChar}, {"b", db::ado::VarChar}};

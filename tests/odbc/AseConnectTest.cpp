@@ -108,7 +108,7 @@ TEST_F(AseConnectTest, DeadlineFromTheSettingsNamesTheServer)
     odbctest::SilentListener listener;
     // The deadline is a setting of its own (ConnectDeadline), which the program adds to the connection string.
     auto fields = odbctest::loopbackFields(listener.port());
-    fields.connectDeadline = "1";
+    fields.connectDeadline.push_back('1');
     DeadlinePassesAtOnce clock;
     try {
         Connection().Open(aseConnectionString(fields));
