@@ -1,7 +1,9 @@
 #include "db/odbc/ServerCharset.h"
 
 #include "db/ConnectionString.h"
+#include "db/Utf8.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <iconv.h>
@@ -41,41 +43,44 @@ ServerCharset::ServerCharset(std::string aseName)
 {
 }
 
+ServerCharset::~ServerCharset()
+{
+    if (m_converter)
+        iconv_close(static_cast<iconv_t>(m_converter));
+}
+
 std::optional<std::string> ServerCharset::firstUnstorable(const std::string& utf8) const
 {
-    if (m_iconvName.empty())
+    // Every set here holds ASCII, and most values are nothing else: no conversion for them.
+    if (m_iconvName.empty() ||
+        std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return std::nullopt;
-    iconv_t cd = iconv_open(m_iconvName.c_str(), "UTF-8");
-    // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open reports failure as (iconv_t)-1
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::nullopt;
+    if (!m_converter) {
+        iconv_t cd = iconv_open(m_iconvName.c_str(), "UTF-8");
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv_open reports failure as (iconv_t)-1
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return std::nullopt;
+        m_converter = cd;
+    }
+    auto* cd = static_cast<iconv_t>(m_converter);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr); // a fresh start for this text
     std::string input = utf8;
     char* in = input.data();
     std::size_t inLeft = input.size();
     std::array<char, 4096> buffer{};
-    std::optional<std::string> refused;
     while (inLeft > 0) {
         char* out = buffer.data();
         std::size_t outLeft = buffer.size();
         if (iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1))
-            break;
+            return std::nullopt;
         if (errno == E2BIG)
             continue; // the buffer only counts; go on with the rest
         // EILSEQ: a character the set lacks; EINVAL: text cut inside a character. Either way, the one at `in`.
-        const auto at = static_cast<std::size_t>(in - input.data());
-        std::size_t length = 1;
-        const auto lead = static_cast<unsigned char>(input[at]);
-        if (lead >= 0xF0)
-            length = 4;
-        else if (lead >= 0xE0)
-            length = 3;
-        else if (lead >= 0xC0)
-            length = 2;
-        refused = input.substr(at, length);
-        break;
+        auto at = static_cast<std::size_t>(in - input.data());
+        const std::size_t start = at;
+        return nextUtf8(input, at) ? input.substr(start, at - start) : input.substr(start, 1);
     }
-    iconv_close(cd);
-    return refused;
+    return std::nullopt;
 }
 
 } // namespace db::odbc

@@ -11,6 +11,9 @@ namespace db::odbc {
 class ServerCharset {
 public:
     explicit ServerCharset(std::string aseName);
+    ~ServerCharset();
+    ServerCharset(const ServerCharset&) = delete;
+    ServerCharset& operator=(const ServerCharset&) = delete;
 
     const std::string& name() const { return m_name; }
     // The first character of `utf8` that the set cannot hold, as UTF-8; nothing when every one fits (and always
@@ -20,6 +23,8 @@ public:
 private:
     std::string m_name;
     std::string m_iconvName; // empty: no check
+    mutable void* m_converter =
+        nullptr; // iconv_t, opened at the first text that is not ASCII; reused for every row after
 };
 
 // The iconv name of an ASE character set, or empty when it holds every character or is not known here.
