@@ -1,8 +1,12 @@
 // corvalen-bench: makes its own FoxPro table, then measures a full engine read of it and the two send commands
 // through the SQLite stand-in server, headless; with --server tds, through FreeTDS's ODBC driver and our TDS 5.0
 // server on loopback instead. One line per measure:
-//   <measure> rows=<n> seconds=<s> rows_per_s=<r> peak_rss_mib=<m>
-// peak_rss_mib is the peak resident size of the process so far.
+//   <measure> rows=<n> seconds=<s> rows_per_s=<r> cpu_s=<c> runq_wait_s=<w> peak_rss_mib=<m>
+// cpu_s is the CPU time (user and system) the whole process used during the measure, runq_wait_s the time its
+// threads spent ready to run but waiting for a CPU (from /proc/self/task/*/schedstat): on a shared machine a large
+// wait says the wall-clock figure is the machine's load, not ours. peak_rss_mib is the peak resident size of the
+// process so far. With --keep DIR the tables stay in DIR (source/bench.dbf, server.db, target/bench.dbf) for
+// bench/compare-peers.sh.
 
 #include "TdsServer.h"
 #include "commands/Commands.h"
@@ -18,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -58,18 +63,53 @@ double peakRssMiB()
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-void report(const char* measure, long long rows, double seconds)
+double cpuSeconds()
 {
-    std::printf("%s rows=%lld seconds=%.3f rows_per_s=%.0f peak_rss_mib=%.1f\n", measure, rows, seconds,
-                seconds > 0 ? static_cast<double>(rows) / seconds : 0.0, peakRssMiB());
-    std::fflush(stdout);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-double timed(const std::function<void()>& work)
+// Nanoseconds the process's live threads have waited on a run queue (the second field of each schedstat).
+double runQueueWaitSeconds()
+{
+    double total = 0;
+    std::error_code ec;
+    for (const auto& task : fs::directory_iterator("/proc/self/task", ec)) {
+        std::ifstream in(task.path() / "schedstat");
+        unsigned long long onCpu = 0;
+        unsigned long long waiting = 0;
+        if (in >> onCpu >> waiting)
+            total += static_cast<double>(waiting) / 1e9;
+    }
+    return total;
+}
+
+struct Measure {
+    double seconds = 0;
+    double cpu = 0;
+    double runQueueWait = 0;
+};
+
+Measure measured(const std::function<void()>& work)
 {
     const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = cpuSeconds();
+    const double waitStart = runQueueWaitSeconds();
     work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), cpuSeconds() - cpuStart,
+            runQueueWaitSeconds() - waitStart};
+}
+
+void report(const char* measure, long long rows, const Measure& m)
+{
+    std::printf("%s rows=%lld seconds=%.3f rows_per_s=%.0f cpu_s=%.3f runq_wait_s=%.3f peak_rss_mib=%.1f\n", measure,
+                rows, m.seconds, m.seconds > 0 ? static_cast<double>(rows) / m.seconds : 0.0, m.cpu, m.runQueueWait,
+                peakRssMiB());
+    std::fflush(stdout);
 }
 
 std::string memoText(std::mt19937& rng)
@@ -127,19 +167,20 @@ long long readAll(const frame::ConnectionFields& fields)
     db::Recordset rs;
     rs.Open("SELECT * FROM \"bench\"", c, db::CursorType::Static, db::LockType::Optimistic);
     long long rows = 0;
-    std::size_t touched = 0;
+    std::size_t characters = 0; // every value as text, as a send needs it
     const int n = rs.FieldCount();
     for (; !rs.Eof(); rs.MoveNext(), ++rows)
         for (int f = 0; f < n; ++f)
-            touched += rs.fields(f).value().isNull() ? 0 : 1;
-    if (touched == 0 && rows > 0)
-        std::cerr << "every value was null\n";
+            characters += rs.fields(f).value().toText().size();
+    if (characters == 0 && rows > 0)
+        std::cerr << "every value was empty\n";
     return rows;
 }
 
 struct Options {
     long long rows = 200000;
     bool tds = false; // through FreeTDS and the TDS test server rather than the SQLite stand-in
+    std::string keep; // a folder the tables are made in and left in
 };
 
 Options parseOptions(int argc, char** argv)
@@ -151,8 +192,10 @@ Options parseOptions(int argc, char** argv)
             o.rows = std::atoll(argv[++i]);
         else if (a == "--server" && i + 1 < argc)
             o.tds = std::string(argv[++i]) == "tds";
+        else if (a == "--keep" && i + 1 < argc)
+            o.keep = argv[++i];
         else {
-            std::cout << "usage: corvalen-bench [--rows N] [--server sqlite|tds]\n";
+            std::cout << "usage: corvalen-bench [--rows N] [--server sqlite|tds] [--keep DIR]\n";
             std::exit(a == "--help" || a == "-h" ? 0 : 2);
         }
     }
@@ -171,7 +214,11 @@ int main(int argc, char** argv)
     CountingDialogs dialogs;
     frame::setDialogs(&dialogs);
 
-    const fs::path dir = fs::temp_directory_path() / ("corvalen-bench-" + std::to_string(getpid()));
+    const fs::path dir = options.keep.empty()
+                             ? fs::temp_directory_path() / ("corvalen-bench-" + std::to_string(getpid()))
+                             : fs::path(options.keep);
+    for (const char* earlier : {"source", "target", "server.db", "tds.db"}) // a kept folder's last run
+        fs::remove_all(dir / earlier);
     fs::create_directories(dir / "source");
     fs::create_directories(dir / "target");
     frame::ConnectionFields fields;
@@ -192,7 +239,7 @@ int main(int argc, char** argv)
 
     makeTable(fields, rows);
     long long read = 0;
-    report("read-foxpro", rows, timed([&] { read = readAll(fields); }));
+    report("read-foxpro", rows, measured([&] { read = readAll(fields); }));
     if (read != rows)
         std::cerr << "read " << read << " rows of " << rows << "\n";
 
@@ -206,17 +253,18 @@ int main(int argc, char** argv)
     window.fields = [&]() -> const frame::ConnectionFields& { return fields; };
     list1.add("bench");
     list1.select(0);
-    report("send-to-ase", rows, timed([&] { commands::sendToAse(window); }));
+    report("send-to-ase", rows, measured([&] { commands::sendToAse(window); }));
 
     fields.freeTableFolder = (dir / "target").string(); // the send back writes a fresh folder
     list1.clear();
     list2.select(0);
-    report("send-to-foxpro", rows, timed([&] { commands::sendToFoxPro(window); }));
+    report("send-to-foxpro", rows, measured([&] { commands::sendToFoxPro(window); }));
 
     frame::setDialogs(nullptr);
     server.reset();
     std::error_code ec;
-    fs::remove_all(dir, ec);
+    if (options.keep.empty())
+        fs::remove_all(dir, ec);
     if (dialogs.shown > 0)
         std::cerr << dialogs.shown << " messages were shown during the run\n";
     return dialogs.shown > 0 ? 1 : 0;
