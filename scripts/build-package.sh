@@ -16,4 +16,4 @@ if ! cpack --config build-package/CPackConfig.cmake -G DEB -B "$out" >"$out/cpac
     cat "$out/cpack.log" >&2
     exit 1
 fi
-ls -t "$out"/corvalen_*.deb | head -n 1
+sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$out/cpack.log"
