@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, through the presets of CMakePresets.json: the format and layer checks,
-# the developer build (build-dev, warnings are errors) and its tests, the address+undefined sanitizer build
+# the developer build (build-dev, warnings are errors) and its tests, the installation and the Debian package
+# (build-package, scripts/check-package.sh), the address+undefined sanitizer build
 # (build-asan, leak checks on) of the test programs and their tests, then the libFuzzer program with clang
 # (build-fuzz).
 # CORVALEN_REQUIRE_FIXTURES=1 in the environment turns the tests that skip without the reference fixtures into
@@ -31,6 +32,9 @@ fi
 
 echo "== tests"
 ctest --preset dev
+
+echo "== installation and Debian package (package preset)"
+scripts/check-package.sh
 
 echo "== build (sanitizers: the test programs)"
 cmake --preset asan >/dev/null

@@ -5,6 +5,7 @@
 #include "ui/QtDialogs.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPixmap>
 #include <QStyle>
 #include <QTimer>
@@ -34,7 +35,10 @@ void saveScreenshotAndQuit(ui::Form1& form1, const QString& file)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    application.setWindowIcon(application.style()->standardIcon(QStyle::SP_DriveNetIcon));
+    // The desktop entry's name and the icon installed with it; a build folder has no icon theme entry.
+    QGuiApplication::setDesktopFileName("io.github.corvalen.Corvalen");
+    application.setWindowIcon(
+        QIcon::fromTheme("io.github.corvalen.Corvalen", application.style()->standardIcon(QStyle::SP_DriveNetIcon)));
     db::registerBuiltinProviders();
 
     ui::QtDialogs dialogs;

@@ -14,6 +14,9 @@ packages=(
     clang-format clang-tidy           # format check, static analysis
     ccache                            # compiler cache for the rebuilds
     clang libclang-rt-dev             # the libFuzzer build (libclang-rt-dev holds the fuzzer runtime)
+    dpkg-dev file                     # the Debian package: dpkg-shlibdeps computes its library dependencies
+    lintian desktop-file-utils appstream   # checks of the package, its desktop entry and its metainfo
+    librsvg2-bin                      # rsvg-convert: the icon's pictures from its drawing
 )
 
 missing=()

@@ -13,6 +13,7 @@
 #include "ui/Form2.h"
 #include "ui/Layout.h"
 #include "ui/MousePointer.h"
+#include "ui/ProgramFiles.h"
 #include "ui/TextField.h"
 #include "ui/WindowHelpers.h"
 
@@ -302,7 +303,9 @@ void Form1::PushButton8_Click()
 {
     frame::ErrorTrap trap(frame::loc::Form1_PushButton8_Click);
     trap.step(100, [&] { m_option2->setChecked(true); });
-    trap.step(102, [&] { m_text[7]->setText(ui::besideProgram("\\Samples")); });
+    trap.step(102, [&] {
+        m_text[7]->setText(ui::sampleFolder(QCoreApplication::applicationDirPath(), ui::userDataFolder()));
+    });
 }
 
 void Form1::PushButton3_Click()

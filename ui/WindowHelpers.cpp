@@ -1,6 +1,7 @@
 #include "ui/WindowHelpers.h"
 
 #include "frame/BuildConstants.h"
+#include "ui/ProgramFiles.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -60,9 +61,9 @@ QString ProgramFolder()
 
 QString besideProgram(const QString& backslashName)
 {
-    QString rest = backslashName;
-    rest.replace('\\', QDir::separator());
-    return ProgramFolder() + rest;
+    QString name = backslashName.mid(1);
+    name.replace('\\', '/');
+    return QDir::toNativeSeparators(programFile(QCoreApplication::applicationDirPath(), name));
 }
 
 void ApplySkin(QWidget& form1)

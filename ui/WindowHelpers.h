@@ -14,7 +14,8 @@ bool FileExists(const QString& path);
 QString ProgramFolder();
 
 // A file beside the program, named as the program folder followed by a text that starts with a backslash
-// ("\\HAND-M.CUR", "\\x\\o.cjs"); the backslashes become the platform's separator.
+// ("\\HAND-M.CUR", "\\x\\o.cjs"); the backslashes become the platform's separator. An installed program finds
+// it in its data folder instead (programFile in ui/ProgramFiles.h).
 QString besideProgram(const QString& backslashName);
 
 // The look at start-up. ApplySkin: when the skin file (a Qt style sheet at "\x\o.cjs" beside the program) is
