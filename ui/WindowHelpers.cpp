@@ -53,18 +53,6 @@ bool FileExists(const QString& path)
     return info.exists() && info.lastModified().isValid();
 }
 
-QString ProgramFolder()
-{
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-}
-
-QString besideProgram(const QString& backslashName)
-{
-    QString rest = backslashName;
-    rest.replace('\\', QDir::separator());
-    return ProgramFolder() + rest;
-}
-
 void ApplySkin(QWidget& form1)
 {
     const QString skin = besideProgram("\\x\\o.cjs");
