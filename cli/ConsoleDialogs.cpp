@@ -82,17 +82,19 @@ int ConsoleDialogs::ask(const std::string& question)
     }
 }
 
-std::string ConsoleDialogs::inputBox(const std::string&, const std::string&, const std::string&)
+std::string ConsoleDialogs::inputBox(const std::string& /*prompt*/, const std::string& /*title*/,
+                                     const std::string& /*defaultText*/)
 {
     return {};
 }
 
-std::string ConsoleDialogs::fileOpen(QWidget*, const frame::FileOpenRequest&)
+std::string ConsoleDialogs::fileOpen(QWidget* /*owner*/, const frame::FileOpenRequest& /*request*/)
 {
     return {};
 }
 
-std::string ConsoleDialogs::browseForFolder(QWidget*, const std::string&, const std::string&)
+std::string ConsoleDialogs::browseForFolder(QWidget* /*owner*/, const std::string& /*prompt*/,
+                                            const std::string& /*initialFolder*/)
 {
     return {};
 }

@@ -107,7 +107,9 @@ bool sendsOrDeletes(Command command)
 Options parseOptions(const std::vector<std::string>& args)
 {
     Options o;
-    bool commandGiven = false, overwriteGiven = false, optionsEnded = false;
+    bool commandGiven = false;
+    bool overwriteGiven = false;
+    bool optionsEnded = false;
     Arguments in(args);
     while (in.more()) {
         const std::string arg = in.next();

@@ -22,7 +22,7 @@ namespace {
 
 constexpr const char* kProgram = "corvalen-cli: ";
 
-void noPointer(frame::PointerState) {}
+void noPointer(frame::PointerState /*state*/) {}
 
 // What one run works with: its settings, its console, the dialogs the commands show.
 class Run {

@@ -65,8 +65,11 @@ void SendProgress::tableEnded(Outcome outcome)
 
 void SendProgress::writeSummary(std::ostream& out) const
 {
-    long long sent = 0, failed = 0;
-    int created = 0, kept = 0, notSent = 0;
+    long long sent = 0;
+    long long failed = 0;
+    int created = 0;
+    int kept = 0;
+    int notSent = 0;
     for (const Table& t : m_tables) {
         sent += t.sent;
         failed += t.failed;

@@ -17,7 +17,7 @@ public:
     SendProgress(Console& console, StatusLine& status, std::string target);
 
     void setValue(int value) override;
-    void setText(const std::string&) override {}
+    void setText(const std::string& /*text*/) override {}
 
     void tableBegun(const std::string& name) override;
     void rowDone(bool failed) override;

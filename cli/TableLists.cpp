@@ -17,7 +17,8 @@ void sortLikeTheWindow(frame::TableList& list)
 {
     std::vector<std::string> texts = list.texts();
     std::stable_sort(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) {
-        const std::string la = frame::lowerText(a), lb = frame::lowerText(b);
+        const std::string la = frame::lowerText(a);
+        const std::string lb = frame::lowerText(b);
         return la != lb ? la < lb : a < b;
     });
     list.clear();

@@ -51,10 +51,10 @@ protected:
 
     // What the seam's send observer, when there is one, is told of each table and row. rowReports() counts the
     // reports so far that can concern the current row (not those of rows of an earlier group run again).
-    void tableBegun(const std::string& name);
-    void tableEnded(SendObserver::Outcome outcome);
+    void tableBegun(const std::string& name) const;
+    void tableEnded(SendObserver::Outcome outcome) const;
     int rowReports() const { return m_trap.failures() - m_replayedFailures; }
-    void rowDone(bool failed);
+    void rowDone(bool failed) const;
     void replayedRowFailed();
 
     TablesWindowSeam& m_w;
