@@ -188,7 +188,8 @@ standard error in the words of the windows' "Application Error" box; the send co
 per table on standard output.
 
 Exit status: 0 when every table and row went through, 1 when anything was reported, 2 for a usage
-error or settings that cannot be read.
+error, a table that is not there, settings that cannot be read, or a question with nobody to answer it
+(nothing is touched then).
 )";
 }
 
