@@ -44,4 +44,29 @@ bool SendCommand::openSource(const std::string& name, Delimit delimit, db::Curso
         m_trap, 144, [&] { obj(m_rs).Open("SELECT * FROM " + delimit(name), obj(m_source), cursorType, lockType); });
 }
 
+void SendCommand::tableBegun(const std::string& name) const
+{
+    if (m_w.sendObserver)
+        m_w.sendObserver->tableBegun(name);
+}
+
+void SendCommand::tableEnded(SendObserver::Outcome outcome) const
+{
+    if (m_w.sendObserver)
+        m_w.sendObserver->tableEnded(outcome);
+}
+
+void SendCommand::rowDone(bool failed) const
+{
+    if (m_w.sendObserver)
+        m_w.sendObserver->rowDone(failed);
+}
+
+void SendCommand::replayedRowFailed()
+{
+    ++m_replayedFailures;
+    if (m_w.sendObserver)
+        m_w.sendObserver->doneRowFailed();
+}
+
 } // namespace commands::detail

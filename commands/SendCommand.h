@@ -49,6 +49,14 @@ protected:
     bool unreadRow() const { return m_rowUnread; }
     void startRows() { m_rowUnread = false; }
 
+    // What the seam's send observer, when there is one, is told of each table and row. rowReports() counts the
+    // reports so far that can concern the current row (not those of rows of an earlier group run again).
+    void tableBegun(const std::string& name) const;
+    void tableEnded(SendObserver::Outcome outcome) const;
+    int rowReports() const { return m_trap.failures() - m_replayedFailures; }
+    void rowDone(bool failed) const;
+    void replayedRowFailed();
+
     TablesWindowSeam& m_w;
     std::string m_statement; // the CREATE TABLE or INSERT built last, shown after "sql: " in every report
     frame::ErrorTrap m_trap;
@@ -58,6 +66,7 @@ protected:
     std::unique_ptr<db::Recordset> m_rs;
     std::int32_t m_lastRow = 0;
     bool m_rowUnread = false; // the last move failed to read its row
+    int m_replayedFailures = 0;
 };
 
 } // namespace commands::detail

@@ -72,11 +72,16 @@ void AseSend::sendTable(int index)
         return;
     std::string name;
     m_trap.step(128, [&] { name = m_w.foxProList->text(index); });
+    tableBegun(name);
     bool replace = false;
-    if (!askOverwrite(*m_w.aseList, name, replace))
+    if (!askOverwrite(*m_w.aseList, name, replace)) {
+        tableEnded(SendObserver::Outcome::Kept);
         return;
-    if (!openSource(name, foxProName, db::CursorType::Static, db::LockType::Optimistic))
+    }
+    if (!openSource(name, foxProName, db::CursorType::Static, db::LockType::Optimistic)) {
+        tableEnded(SendObserver::Outcome::NotSent);
         return;
+    }
     // What can refuse the table (its source, its names) comes before the DROP, so that "Yes" never costs the user
     // the table it was to replace for a table that cannot be sent.
     const bool created = writeCreate(name) &&
@@ -85,6 +90,7 @@ void AseSend::sendTable(int index)
     if (created)
         sendRows(name);
     endTable(name, created);
+    tableEnded(created ? SendObserver::Outcome::Created : SendObserver::Outcome::NotSent);
 }
 
 // The CREATE TABLE statement, every column TEXT whatever its type in the source. False when a name was refused:
@@ -127,6 +133,7 @@ void AseSend::sendRows(const std::string& name)
 void AseSend::reportReplayed(const std::string& sql, const std::exception_ptr& error)
 {
     const std::string current = std::exchange(m_statement, sql);
+    replayedRowFailed();
     m_trap.step(238, [&] { std::rethrow_exception(error); });
     m_statement = current;
 }
@@ -137,8 +144,11 @@ void AseSend::sendRow(const std::string& name, std::int32_t row)
 {
     m_trap.step(212, [&] { m_yield(); });
     m_trap.step(216, [&] { m_w.progress->setValue(percent(row, m_lastRow)); });
-    if (!unreadRow())
+    const bool unread = unreadRow();
+    const int reports = rowReports();
+    if (!unread)
         insertRow(name);
+    rowDone(unread || rowReports() != reports);
     moveNext(240);
 }
 

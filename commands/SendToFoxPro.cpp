@@ -73,11 +73,16 @@ void FoxProSend::sendTable(int index)
         return;
     std::string name;
     m_trap.step(128, [&] { name = m_w.aseList->text(index); });
+    tableBegun(name);
     bool replace = false;
-    if (!askOverwrite(*m_w.foxProList, name, replace))
+    if (!askOverwrite(*m_w.foxProList, name, replace)) {
+        tableEnded(SendObserver::Outcome::Kept);
         return;
-    if (!openSource(name, aseName, db::CursorType::Unspecified, db::LockType::Unspecified))
+    }
+    if (!openSource(name, aseName, db::CursorType::Unspecified, db::LockType::Unspecified)) {
+        tableEnded(SendObserver::Outcome::NotSent);
         return;
+    }
     // What can refuse the table (its source, its names) comes before the DROP, so that "Yes" never costs the user
     // the table it was to replace for a table that cannot be sent.
     const bool created = writeCreate(name) &&
@@ -86,6 +91,7 @@ void FoxProSend::sendTable(int index)
     if (created)
         sendRows(name);
     endTable(name, created);
+    tableEnded(created ? SendObserver::Outcome::Created : SendObserver::Outcome::NotSent);
 }
 
 // The CREATE TABLE statement: FLOAT for adDouble, BLOB for adLongVarBinary, a memo for every other type. False when
@@ -126,8 +132,11 @@ void FoxProSend::sendRow(const std::string& name, std::int32_t row)
 {
     m_trap.step(210, [&] { m_yield(); });
     m_trap.step(212, [&] { m_w.progress->setValue(percent(row, m_lastRow)); });
-    if (!unreadRow())
+    const bool unread = unreadRow();
+    const int reports = rowReports();
+    if (!unread)
         insertRow(name);
+    rowDone(unread || rowReports() != reports);
     moveNext(242);
 }
 

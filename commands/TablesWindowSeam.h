@@ -16,6 +16,24 @@ public:
     virtual void setText(const std::string& text) = 0;
 };
 
+// Told what a send does with each selected table and its rows. The command line keeps its summary with it; the
+// window has none. A row counts as failed when anything about it was reported.
+class SendObserver {
+public:
+    enum class Outcome {
+        Created, // the table was made and its rows went as told by rowDone
+        Kept,    // the user kept the table it was to replace
+        NotSent, // a report says why the table was not made
+    };
+    virtual ~SendObserver() = default;
+    virtual void tableBegun(const std::string& name) = 0;
+    virtual void rowDone(bool failed) = 0;
+    // A row already counted as done without a report failed after all: its group of rows was lost and it failed
+    // when it ran again on its own.
+    virtual void doneRowFailed() = 0;
+    virtual void tableEnded(Outcome outcome) = 0;
+};
+
 // Whether one of the window's commands is running. The commands yield to the event loop, so a click can arrive
 // in the middle of a send; the commands here ignore such clicks themselves, and the window's other handlers
 // (select all, back, help) should ignore them too by checking active().
@@ -53,7 +71,8 @@ struct TablesWindowSeam {
     ProgressControl* progress = nullptr;
     frame::SetPointerFn setPointer;
     std::function<const frame::ConnectionFields&()> fields; // the connection window's fields as they stand
-    frame::YieldFn yield; // lets the window repaint; empty: nothing. Called at most every 30 ms.
+    frame::YieldFn yield;                 // lets the window repaint; empty: nothing. Called at most every 30 ms.
+    SendObserver* sendObserver = nullptr; // none in the window
     Busy busy;
 };
 

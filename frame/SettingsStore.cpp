@@ -6,6 +6,7 @@
 #include <QSettings>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -73,7 +74,66 @@ std::unique_ptr<QSettings> openStore(const QString& appName, const QString& sect
     return s;
 }
 
+[[noreturn]] void cannotRead(const QString& file, const std::string& reason)
+{
+    throw std::runtime_error("Cannot read the settings file " + file.toStdString() + ": " + reason);
+}
+
+std::map<std::string, std::string> sectionValues(QSettings& s, const QString& file)
+{
+    if (s.status() == QSettings::AccessError)
+        cannotRead(file, "it cannot be opened");
+    if (s.status() == QSettings::FormatError)
+        cannotRead(file, "it is not in the settings file format");
+    std::map<std::string, std::string> values;
+    for (const QString& key : s.childKeys())
+        values[key.toStdString()] = s.value(key).toString().toStdString();
+    return values;
+}
+
+#ifndef Q_OS_WIN
+// QSettings reads a file it cannot open as an empty one; the command line must say so instead.
+void checkReadable(const QString& file)
+{
+    const QByteArray local = QFile::encodeName(file);
+    struct stat st {};
+    if (::stat(local.constData(), &st) != 0)
+        cannotRead(file, systemReason(errno));
+    if (!S_ISREG(st.st_mode))
+        cannotRead(file, "it is not a file");
+    if (::access(local.constData(), R_OK) != 0)
+        cannotRead(file, systemReason(errno));
+}
+#endif
+
 } // namespace
+
+std::map<std::string, std::string> readSettingsSection(const QString& appName, const QString& section)
+{
+#ifndef Q_OS_WIN
+    const QString file = settingsFilePath(appName);
+    if (!QFileInfo::exists(file))
+        return {};
+    checkReadable(file);
+#else
+    const QString file = appName;
+#endif
+    auto s = openStore(appName, section);
+    return sectionValues(*s, file);
+}
+
+std::map<std::string, std::string> readSettingsFile(const QString& file, const QString& section)
+{
+#ifndef Q_OS_WIN
+    checkReadable(file);
+#else
+    if (!QFileInfo(file).isFile())
+        cannotRead(file, "there is no such file");
+#endif
+    QSettings s(file, QSettings::IniFormat);
+    s.beginGroup(section);
+    return sectionValues(s, file);
+}
 
 QString settingsFilePath(const QString& appName)
 {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Holds the line between the layers: a file may include headers of its own layer and of the layers below it, and
-# no layer below ui/ includes Qt (the settings store excepted, which keeps its file through QtCore).
-#   app/ > ui/ > commands/ > frame/ > db/      db/vfp/ and db/odbc/ never include each other.
+# no layer below ui/ includes Qt (the settings store and the program's folder excepted, through QtCore).
+#   app/ > ui/, cli/ > commands/ > frame/ > db/      db/vfp/ and db/odbc/ never include each other.
+# ui/ (the windows) and cli/ (the command line) stand side by side: neither includes the other, and cli/ includes
+# no Qt at all.
 # Usage: scripts/check-layers.sh [source root]   (exit 1 and one line per finding when the line is crossed)
 set -euo pipefail
 root="${1:-$(cd "$(dirname "$0")/.." && pwd)}"
@@ -9,12 +11,12 @@ cd "$root"
 
 rank() {
     case "$1" in
-        db) echo 0 ;; frame) echo 1 ;; commands) echo 2 ;; ui) echo 3 ;; app) echo 4 ;; *) echo "" ;;
+        db) echo 0 ;; frame) echo 1 ;; commands) echo 2 ;; ui | cli) echo 3 ;; app) echo 4 ;; *) echo "" ;;
     esac
 }
 
 qt_allowed() { # files below ui/ that may use QtCore
-    case "$1" in frame/SettingsStore.*) return 0 ;; *) return 1 ;; esac
+    case "$1" in frame/SettingsStore.* | frame/ProgramFiles.*) return 0 ;; *) return 1 ;; esac
 }
 
 findings=0
@@ -37,6 +39,9 @@ while IFS= read -r file; do
             if [ -n "$trank" ] && [ "$trank" -gt "$own" ]; then
                 report "$file:$num: $layer/ includes $target from the layer above ($tlayer/)"
             fi
+            if [[ "$layer" == ui && "$tlayer" == cli ]] || [[ "$layer" == cli && "$tlayer" == ui ]]; then
+                report "$file:$num: $layer/ includes $target from the layer beside it ($tlayer/)"
+            fi
             if [[ "$file" == db/vfp/* && "$target" == db/odbc/* ]] || [[ "$file" == db/odbc/* && "$target" == db/vfp/* ]]; then
                 report "$file:$num: the two providers include each other ($target)"
             fi
@@ -45,9 +50,12 @@ while IFS= read -r file; do
             if [ "$own" -lt 3 ] && ! { qt_allowed "$file" && [[ -z "$module" || "$module" == QtCore/ ]]; }; then
                 report "$file:$num: Qt header <${module}${BASH_REMATCH[2]}> below ui/"
             fi
+            if [ "$layer" == cli ]; then
+                report "$file:$num: Qt header <${module}${BASH_REMATCH[2]}> in cli/"
+            fi
         fi
     done < <(grep -n '^[[:space:]]*#[[:space:]]*include' "$file" | sed 's/^\([0-9]*\):[[:space:]]*/\1:/')
-done < <(find db frame commands ui app -type f \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort)
+done < <(find db frame commands ui cli app -type f \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort)
 
 if [ "$findings" -gt 0 ]; then
     echo "check-layers: $findings include(s) cross the layers" >&2

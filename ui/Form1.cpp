@@ -7,13 +7,13 @@
 #include "frame/Dialogs.h"
 #include "frame/ErrorTrap.h"
 #include "frame/Locations.h"
+#include "frame/ProgramFiles.h"
 #include "frame/SettingsStore.h"
 #include "ui/ConnectionNotes.h"
 #include "ui/Controls.h"
 #include "ui/Form2.h"
 #include "ui/Layout.h"
 #include "ui/MousePointer.h"
-#include "ui/ProgramFiles.h"
 #include "ui/TextField.h"
 #include "ui/WindowHelpers.h"
 
@@ -304,7 +304,7 @@ void Form1::PushButton8_Click()
     frame::ErrorTrap trap(frame::loc::Form1_PushButton8_Click);
     trap.step(100, [&] { m_option2->setChecked(true); });
     trap.step(102, [&] {
-        m_text[7]->setText(ui::sampleFolder(QCoreApplication::applicationDirPath(), ui::userDataFolder()));
+        m_text[7]->setText(frame::sampleFolder(QCoreApplication::applicationDirPath(), frame::userDataFolder()));
     });
 }
 

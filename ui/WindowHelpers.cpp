@@ -1,7 +1,6 @@
 #include "ui/WindowHelpers.h"
 
 #include "frame/BuildConstants.h"
-#include "ui/ProgramFiles.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -52,18 +51,6 @@ bool FileExists(const QString& path)
         return false;
     const QFileInfo info(path);
     return info.exists() && info.lastModified().isValid();
-}
-
-QString ProgramFolder()
-{
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-}
-
-QString besideProgram(const QString& backslashName)
-{
-    QString name = backslashName.mid(1);
-    name.replace('\\', '/');
-    return QDir::toNativeSeparators(programFile(QCoreApplication::applicationDirPath(), name));
 }
 
 void ApplySkin(QWidget& form1)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "frame/ProgramFiles.h"
+
 #include <QString>
 #include <functional>
 
@@ -10,13 +12,9 @@ namespace ui {
 // True when the path's last-change time can be read; never fails.
 bool FileExists(const QString& path);
 
-// The folder of the program's executable, without a trailing separator.
-QString ProgramFolder();
-
-// A file beside the program, named as the program folder followed by a text that starts with a backslash
-// ("\\HAND-M.CUR", "\\x\\o.cjs"); the backslashes become the platform's separator. An installed program finds
-// it in its data folder instead (programFile in ui/ProgramFiles.h).
-QString besideProgram(const QString& backslashName);
+// The program's folder and the files beside it (the command line finds them the same way).
+using frame::besideProgram;
+using frame::ProgramFolder;
 
 // The look at start-up. ApplySkin: when the skin file (a Qt style sheet at "\x\o.cjs" beside the program) is
 // there, the connection window and its frames, labels, option buttons and check boxes take the button-face

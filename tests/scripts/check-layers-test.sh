@@ -8,7 +8,7 @@ trap 'rm -rf "$work"' EXIT
 copy() {
     rm -rf "$work/tree"
     mkdir -p "$work/tree"
-    (cd "$source_dir" && cp -r db frame commands ui app scripts "$work/tree/")
+    (cd "$source_dir" && cp -r db frame commands ui cli app scripts "$work/tree/")
 }
 
 expect_fail() { # description, file, line to add
@@ -32,3 +32,7 @@ expect_fail "engine includes the ODBC provider" db/vfp/VfpConnection.cpp '#inclu
 expect_fail "widgets in commands" commands/SendToAse.cpp '#include <QListWidget>'
 expect_fail "QtCore outside the settings store" frame/ErrorTrap.cpp '#include <QString>'
 expect_fail "widgets in the settings store" frame/SettingsStore.cpp '#include <QtWidgets/QWidget>'
+expect_fail "the command line includes the windows" cli/Runner.cpp '#include "ui/Form2.h"'
+expect_fail "the windows include the command line" ui/Form2.cpp '#include "cli/Runner.h"'
+expect_fail "Qt in the command line" cli/ConsoleDialogs.cpp '#include <QString>'
+expect_fail "commands includes the command line" commands/Yielder.cpp '#include "cli/Options.h"'

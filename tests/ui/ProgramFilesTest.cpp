@@ -1,4 +1,4 @@
-#include "ui/ProgramFiles.h"
+#include "frame/ProgramFiles.h"
 
 #include "support/TestSupport.h"
 
@@ -32,22 +32,22 @@ struct Installed : ::testing::Test {
 
 TEST_F(Installed, FilesAreFoundBesideTheProgramFirstThenInTheDataFolder)
 {
-    EXPECT_EQ(ui::programFile(q(bin), "HAND-M.CUR"), q(shared / "HAND-M.CUR"));
-    EXPECT_EQ(ui::programFile(q(bin), "Samples"), q(shared / "Samples"));
+    EXPECT_EQ(frame::programFile(q(bin), "HAND-M.CUR"), q(shared / "HAND-M.CUR"));
+    EXPECT_EQ(frame::programFile(q(bin), "Samples"), q(shared / "Samples"));
     // Missing from both: the place beside the program, as the start-up's existence test expects.
-    EXPECT_EQ(ui::programFile(q(bin), "x/o.cjs"), q(bin) + "/x/o.cjs");
+    EXPECT_EQ(frame::programFile(q(bin), "x/o.cjs"), q(bin) + "/x/o.cjs");
 
     testsupport::writeFile(bin / "HAND-M.CUR", "build cursor");
-    EXPECT_EQ(ui::programFile(q(bin), "HAND-M.CUR"), q(bin) + "/HAND-M.CUR");
+    EXPECT_EQ(frame::programFile(q(bin), "HAND-M.CUR"), q(bin) + "/HAND-M.CUR");
 
     // The build folder: the files made at build time sit beside the program.
-    EXPECT_EQ(ui::programFile(CORVALEN_PROGRAM_DIR, "HAND-M.CUR"), CORVALEN_PROGRAM_DIR "/HAND-M.CUR");
-    EXPECT_EQ(ui::programFile(CORVALEN_PROGRAM_DIR, "Samples"), CORVALEN_PROGRAM_DIR "/Samples");
+    EXPECT_EQ(frame::programFile(CORVALEN_PROGRAM_DIR, "HAND-M.CUR"), CORVALEN_PROGRAM_DIR "/HAND-M.CUR");
+    EXPECT_EQ(frame::programFile(CORVALEN_PROGRAM_DIR, "Samples"), CORVALEN_PROGRAM_DIR "/Samples");
 }
 
 TEST_F(Installed, SamplesAreCopiedForTheUserOnceAndTheCopyIsKept)
 {
-    const QString samples = ui::sampleFolder(q(bin), q(user));
+    const QString samples = frame::sampleFolder(q(bin), q(user));
     EXPECT_EQ(samples, q(user / "Samples"));
     EXPECT_EQ(testsupport::readFile(user / "Samples" / "customers.dbf"), "installed table");
     EXPECT_FALSE(fs::exists(user / "Samples.partial"));
@@ -55,13 +55,13 @@ TEST_F(Installed, SamplesAreCopiedForTheUserOnceAndTheCopyIsKept)
     // Read-only installed files give the user copies of their own to write.
     fs::remove_all(user / "Samples");
     fs::permissions(shared / "Samples" / "customers.dbf", fs::perms::owner_read | fs::perms::group_read);
-    ui::sampleFolder(q(bin), q(user));
+    frame::sampleFolder(q(bin), q(user));
     const auto mode = fs::status(user / "Samples" / "customers.dbf").permissions();
     EXPECT_NE(mode & fs::perms::owner_write, fs::perms::none);
 
     // Later uses keep the user's tables as they are.
     testsupport::writeFile(user / "Samples" / "customers.dbf", "changed by a send");
-    EXPECT_EQ(ui::sampleFolder(q(bin), q(user)), q(user / "Samples"));
+    EXPECT_EQ(frame::sampleFolder(q(bin), q(user)), q(user / "Samples"));
     EXPECT_EQ(testsupport::readFile(user / "Samples" / "customers.dbf"), "changed by a send");
     EXPECT_EQ(testsupport::readFile(shared / "Samples" / "customers.dbf"), "installed table");
 }
@@ -69,7 +69,7 @@ TEST_F(Installed, SamplesAreCopiedForTheUserOnceAndTheCopyIsKept)
 TEST_F(Installed, SamplesBesideTheProgramAreUsedWhereTheyAre)
 {
     fs::create_directories(bin / "Samples");
-    EXPECT_EQ(ui::sampleFolder(q(bin), q(user)), q(bin / "Samples"));
+    EXPECT_EQ(frame::sampleFolder(q(bin), q(user)), q(bin / "Samples"));
     EXPECT_FALSE(fs::exists(user));
 }
 
@@ -78,7 +78,7 @@ TEST_F(Installed, AFailedCopyIsReportedAndLeavesNoSamplesBehind)
 {
     const auto expectCopyFails = [&] {
         try {
-            ui::sampleFolder(q(bin), q(user));
+            frame::sampleFolder(q(bin), q(user));
             ADD_FAILURE() << "no error";
         } catch (const std::runtime_error& e) {
             const std::string expected = "The sample tables cannot be copied from " + (shared / "Samples").string();

@@ -2,12 +2,20 @@
 
 #include <QString>
 
-namespace ui {
+namespace frame {
+
+// The folder of the program's executable, without a trailing separator. Needs the Qt application object.
+QString ProgramFolder();
 
 // Where one of the program's own files is (the hand cursor, the sample folder, the skin): beside the executable,
 // as in a build folder, else in the installed data folder, "../share/corvalen" from the executable's folder. The
 // name is relative with '/' separators. When neither place holds it, the place beside the executable.
 QString programFile(const QString& programFolder, const QString& name);
+
+// A file of the program's, named as the program folder followed by a text that starts with a backslash
+// ("\\HAND-M.CUR", "\\x\\o.cjs"); the backslashes become the platform's separator. Found as programFile finds it.
+// The windows and the command line find their files through this one function.
+QString besideProgram(const QString& backslashName);
 
 // The per-user data folder: $XDG_DATA_HOME/corvalen, by default ~/.local/share/corvalen.
 QString userDataFolder();
@@ -18,4 +26,4 @@ QString userDataFolder();
 // keeping whatever the user changed in it. A copy that fails throws.
 QString sampleFolder(const QString& programFolder, const QString& userData);
 
-} // namespace ui
+} // namespace frame

@@ -1,5 +1,6 @@
-#include "ui/ProgramFiles.h"
+#include "frame/ProgramFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -9,7 +10,7 @@
 
 namespace fs = std::filesystem;
 
-namespace ui {
+namespace frame {
 
 namespace {
 
@@ -58,6 +59,11 @@ void copyFolder(const QString& fromText, const QString& toText)
 
 } // namespace
 
+QString ProgramFolder()
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
 QString programFile(const QString& programFolder, const QString& name)
 {
     QString beside = programFolder + '/' + name;
@@ -65,6 +71,13 @@ QString programFile(const QString& programFolder, const QString& name)
         return beside;
     const QString installed = QDir::cleanPath(programFolder + "/../share/corvalen/" + name);
     return QFileInfo::exists(installed) ? installed : beside;
+}
+
+QString besideProgram(const QString& backslashName)
+{
+    QString name = backslashName.mid(1);
+    name.replace('\\', '/');
+    return QDir::toNativeSeparators(programFile(QCoreApplication::applicationDirPath(), name));
 }
 
 QString userDataFolder()
@@ -83,4 +96,4 @@ QString sampleFolder(const QString& programFolder, const QString& userData)
     return QDir::toNativeSeparators(copy);
 }
 
-} // namespace ui
+} // namespace frame
