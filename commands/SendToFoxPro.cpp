@@ -12,6 +12,8 @@
 #include "frame/Locations.h"
 
 #include <exception>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace commands {
@@ -170,13 +172,28 @@ void FoxProSend::insertRow(const std::string& name)
 void FoxProSend::appendValue(int field)
 {
     m_trap.step(218, [&] { m_yield(); });
-    std::string value;
-    m_trap.step(220, [&] { value = frame::NullToDefault(obj(m_rs).fields(field).value(), db::Value("")).toText(); });
+    // A text value is read where the row holds it; only other values, and texts with quotes, are copied.
+    std::string copy;
+    std::string_view value;
+    m_trap.step(220, [&] {
+        const db::Value& v = obj(m_rs).fields(field).value();
+        if (v.is<std::string>()) {
+            value = v.get<std::string>();
+        } else {
+            copy = frame::NullToDefault(v, db::Value("")).toText();
+            value = copy;
+        }
+    });
     if (value.empty()) {                                     // 222
         m_trap.step(224, [&] { dropLast(m_statement, 1); }); // the opening quote left for this value
         m_trap.step(226, [&] { m_statement += "NULL, '"; });
     } else {
-        m_trap.step(228, [&] { value = doubleQuotes(value); });
+        m_trap.step(228, [&] {
+            if (value.find('\'') != std::string_view::npos) {
+                copy = doubleQuotes(std::string(value));
+                value = copy;
+            }
+        });
         m_trap.step(230, [&] { m_statement.append(value).append("', '"); });
     }
 }

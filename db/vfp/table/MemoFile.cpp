@@ -4,6 +4,7 @@
 #include "db/vfp/table/FileIo.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace db::vfp {
@@ -203,7 +204,8 @@ std::vector<std::uint32_t> MemoFile::append(const std::vector<Run>& runs)
             std::uint8_t* at = buf.data() + (std::uint64_t{blocks[i]} - m_nextFree) * m_blockSize;
             writeBe32(at, runs[i].signature);
             writeBe32(at + 4, static_cast<std::uint32_t>(runs[i].bytes.size()));
-            std::copy_n(runs[i].bytes.data(), runs[i].bytes.size(), at + 8);
+            if (!runs[i].bytes.empty())
+                std::memcpy(at + 8, runs[i].bytes.data(), runs[i].bytes.size());
         }
         m_file->writeAt(start, buf.data(), buf.size());
         m_nextFree = static_cast<std::uint32_t>(next);

@@ -233,6 +233,7 @@ struct TableAppender::Impl {
     void writeMemos(std::vector<Pending>& rows, const std::string& inUse)
     {
         std::vector<MemoFile::Run> runs;
+        runs.reserve(rows.size() * memoFields);
         std::uint64_t bytes = 0;
         for (const auto& r : rows)
             for (const auto& m : r.memos) {
@@ -300,7 +301,7 @@ struct TableAppender::Impl {
     }
 
     // Which of `count` records from `at` carry a live mark, read back after a write of the marks failed.
-    std::vector<bool> liveRecords(std::uint64_t at, std::uint32_t count)
+    std::vector<bool> liveRecords(std::uint64_t at, std::uint32_t count) const
     {
         std::vector<bool> live(count, false);
         try {
