@@ -3,9 +3,11 @@
 #include "TableTestSupport.h"
 #include "db/vfp/FreeTableFolder.h"
 #include "db/vfp/VfpConnection.h"
+#include "db/vfp/table/FileLocks.h"
 #include "db/vfp/table/TableFiles.h"
 #include "support/TestSupport.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -159,6 +161,81 @@ TEST(GroupedAppend, anotherWriterAppendsBetweenTwoCommits)
     ours.execute(insertOf(7));
     ours.endGroup();
     EXPECT_EQ(idsIn(dir.path() / "t.dbf"), (std::vector<int>{1, 2, 5, 6, 3, 4, 7}));
+}
+
+// A commit cut short at any of its writes: what it says arrived is what every later reader finds.
+TEST(GroupedAppend, aCommitCutShortTellsWhichRowsArrived)
+{
+    testsupport::TempDir dir;
+    const fs::path base = dir.path() / "base";
+    fs::create_directory(base);
+    filetest::writeTable(base / "t.dbf", {field("ID", 'I'), field("NOTE", 'M')}, {{std::int64_t{1}, Value(memoOf(1))}});
+    bool completed = false;
+    for (int writes = 0; !completed; ++writes) {
+        SCOPED_TRACE("the write after " + std::to_string(writes) + " fails");
+        ASSERT_LT(writes, 10) << "a commit should need only a handful of writes";
+        const fs::path work = dir.path() / ("cut" + std::to_string(writes));
+        fs::copy(base, work);
+        std::vector<bool> arrived;
+        {
+            db::vfp::TableAppender appender(work / "t.dbf",
+                                            db::vfp::failingFileOpener(std::make_shared<db::vfp::WriteBudget>(writes)));
+            for (int id = 2; id <= 5; ++id)
+                appender.stage({std::int64_t{id}, Value(memoOf(id))});
+            try {
+                appender.commit(arrived);
+                completed = true;
+            } catch (const std::runtime_error& e) {
+                EXPECT_NE(std::string(e.what()).find("simulated"), std::string::npos) << e.what();
+            }
+        }
+        std::vector<int> expected{1};
+        for (std::size_t i = 0; i < arrived.size(); ++i)
+            if (arrived[i])
+                expected.push_back(static_cast<int>(i) + 2);
+        EXPECT_EQ(idsIn(work / "t.dbf"), expected);
+    }
+}
+
+// A group whose write fails (here the table stays locked by another program) runs again row by row: each row that
+// fails then is reported with its own statement, the others arrive.
+TEST(GroupedAppend, aGroupThatCannotBeWrittenRunsAgainRowByRow)
+{
+    testsupport::TempDir dir;
+    const fs::path dbf = dir.path() / "t.dbf";
+    filetest::writeTable(dbf, {field("ID", 'I'), field("NOTE", 'M')}, {});
+    int held = ::open(dbf.c_str(), O_RDWR | O_CLOEXEC); // the header lock as Visual FoxPro takes it
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = 0x7FFFFFFE;
+    fl.l_len = 1;
+    ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &fl), 0);
+    int waits = 0;
+    db::vfp::setLockWait([&](int) {
+        if (++waits == 3) { // the commit and the first row run again gave up; the second gets the table
+            ::close(held);
+            return true;
+        }
+        return false;
+    });
+    std::vector<std::pair<std::string, std::string>> failed;
+    db::vfp::VfpConnection ours(std::make_unique<db::vfp::FreeTableFolder>(dir.path()));
+    ours.beginGroup([&](const std::string& sql, const std::exception_ptr& error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            failed.emplace_back(sql, e.what());
+        }
+    });
+    for (int id = 1; id <= 3; ++id)
+        ours.execute(insertOf(id));
+    ours.endGroup();
+    db::vfp::setLockWait({});
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].first, insertOf(1));
+    EXPECT_EQ(failed[0].second, db::vfp::tableInUseMessage("t.dbf"));
+    EXPECT_EQ(idsIn(dbf), (std::vector<int>{2, 3}));
 }
 
 } // namespace
