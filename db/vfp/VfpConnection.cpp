@@ -27,6 +27,7 @@ VfpConnection::VfpConnection(std::unique_ptr<TableSource> source) : m_source(std
 
 VfpConnection::~VfpConnection()
 {
+    m_replayFailed = {}; // whoever took the reports may be going too
     try {
         commitHeld();
     } catch (...) { // NOLINT(bugprone-empty-catch): a session closing has no one left to tell
