@@ -11,6 +11,11 @@
 #include "frame/ListHelpers.h"
 #include "frame/Locations.h"
 
+#include <exception>
+#include <string>
+#include <string_view>
+#include <utility>
+
 namespace commands {
 
 namespace {
@@ -41,6 +46,7 @@ private:
     void insertRow(const std::string& name);
     void appendValue(int field);
     void endTable(const std::string& name, bool created);
+    void reportReplayed(const std::string& sql, const std::exception_ptr& error);
 };
 
 void FoxProSend::run()
@@ -48,6 +54,11 @@ void FoxProSend::run()
     m_trap.step(100, [&] { m_target = std::make_unique<db::Connection>(); });
     m_trap.step(102, [&] { m_source = std::make_unique<db::Connection>(); });
     m_trap.step(104, [&] { m_rs = std::make_unique<db::Recordset>(); });
+    // The engine may hold the rows sent last in a group not yet written; whatever a box reports is on disk first.
+    const frame::BeforeMessageBox commitFirst([this] {
+        if (m_target)
+            m_target->commitGroup();
+    });
     if (!m_trap.test(108, [&] { return m_w.aseList->currentRow() != -1; })) {
         m_trap.step(266, [] { frame::MsgBox("Please select a table to send.", frame::OkOnly); });
         return;
@@ -121,9 +132,24 @@ bool FoxProSend::writeCreate(const std::string& name)
 void FoxProSend::sendRows(const std::string& name)
 {
     startRows();
+    // The engine may write the rows in groups; the table's rows are all written before the next table.
+    if (m_target && m_target->isOpen())
+        m_target->beginGroup(
+            [this](const std::string& sql, const std::exception_ptr& error) { reportReplayed(sql, error); });
     m_trap.step(206, [&] { m_lastRow = static_cast<std::int32_t>(obj(m_rs).RecordCount() - 1); });
     for (std::int32_t row = 0; row <= m_lastRow && !rowsRanOut(m_rs); ++row)
         sendRow(name, row);
+    if (m_target)
+        m_target->endGroup();
+}
+
+// A row of a group whose write failed and that failed again when it ran on its own: reported as its INSERT is,
+// with its own statement.
+void FoxProSend::reportReplayed(const std::string& sql, const std::exception_ptr& error)
+{
+    const std::string current = std::exchange(m_statement, sql);
+    m_trap.step(240, [&] { std::rethrow_exception(error); });
+    m_statement = current;
 }
 
 // One INSERT per row; a value that is Null or empty text goes as NULL, every other one quoted. A record whose read
@@ -155,13 +181,28 @@ void FoxProSend::insertRow(const std::string& name)
 void FoxProSend::appendValue(int field)
 {
     m_trap.step(218, [&] { m_yield(); });
-    std::string value;
-    m_trap.step(220, [&] { value = frame::NullToDefault(obj(m_rs).fields(field).value(), db::Value("")).toText(); });
+    // A text value is read where the row holds it; only other values, and texts with quotes, are copied.
+    std::string copy;
+    std::string_view value;
+    m_trap.step(220, [&] {
+        const db::Value& v = obj(m_rs).fields(field).value();
+        if (v.is<std::string>()) {
+            value = v.get<std::string>();
+        } else {
+            copy = frame::NullToDefault(v, db::Value("")).toText();
+            value = copy;
+        }
+    });
     if (value.empty()) {                                     // 222
         m_trap.step(224, [&] { dropLast(m_statement, 1); }); // the opening quote left for this value
         m_trap.step(226, [&] { m_statement += "NULL, '"; });
     } else {
-        m_trap.step(228, [&] { value = doubleQuotes(value); });
+        m_trap.step(228, [&] {
+            if (value.find('\'') != std::string_view::npos) {
+                copy = doubleQuotes(std::string(value));
+                value = copy;
+            }
+        });
         m_trap.step(230, [&] { m_statement.append(value).append("', '"); });
     }
 }

@@ -33,12 +33,13 @@ std::string doubleQuotes(const std::string& text)
         return text;
     std::string out;
     out.reserve(text.size() + 8);
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
+    for (std::size_t at = 0;;) { // copied in runs up to and with each quote
+        const std::size_t quote = text.find('\'', at);
+        if (quote == std::string::npos)
+            return out.append(text, at);
+        out.append(text, at, quote + 1 - at).push_back('\'');
+        at = quote + 1;
     }
-    return out;
 }
 
 std::string aseQuotes(const std::string& text)

@@ -1,12 +1,14 @@
 #include "db/vfp/VfpConnection.h"
 
 #include "db/ConnectionString.h"
+#include "db/vfp/AppendGroup.h"
 #include "db/vfp/sql/InsertValues.h"
 #include "db/vfp/sql/SqlParser.h"
 #include "db/vfp/table/TableNames.h"
 
 #include <stdexcept>
 #include <sys/stat.h>
+#include <utility>
 
 namespace db::vfp {
 
@@ -23,11 +25,20 @@ template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
 VfpConnection::VfpConnection(std::unique_ptr<TableSource> source) : m_source(std::move(source)) {}
 
-VfpConnection::~VfpConnection() = default;
+VfpConnection::~VfpConnection()
+{
+    m_replayFailed = {}; // whoever took the reports may be going too
+    try {
+        commitHeld();
+    } catch (...) { // NOLINT(bugprone-empty-catch): a session closing has no one left to tell
+    }
+}
 
 void VfpConnection::execute(const std::string& sql)
 {
     SqlStatement statement = parseSql(sql);
+    if (!std::holds_alternative<InsertStatement>(statement))
+        commitHeld(); // the rows held so far come before whatever the statement does
     std::visit(Overloaded{
                    [&](const SelectStatement& s) { select(s.table); },
                    [&](const CreateTableStatement& s) {
@@ -35,12 +46,7 @@ void VfpConnection::execute(const std::string& sql)
                        closeTable(s.table);
                        m_source->createTable(s.table, s.columns);
                    },
-                   [&](InsertStatement& s) {
-                       OpenTable& t = openForInsert(s.table);
-                       auto row = convertInsertValues(std::move(s.values), t.appender->info().fields, t.names);
-                       t.appender->append(std::move(row));
-                       t.stamp = stampOf(t.file);
-                   },
+                   [&](InsertStatement& s) { insert(s, sql); },
                    [&](const DropTableStatement& s) {
                        checkTableName(s.table);
                        closeTable(s.table);
@@ -50,11 +56,95 @@ void VfpConnection::execute(const std::string& sql)
                statement);
 }
 
+void VfpConnection::insert(InsertStatement& s, const std::string& sql)
+{
+    checkTableName(s.table);
+    const std::string key = toLowerAscii(s.table);
+    if (!m_held.empty() && key != m_heldTable)
+        commitHeld();
+    OpenTable& t = openForInsert(s.table, key);
+    auto row = convertInsertValues(std::move(s.values), t.appender->info().fields, t.names);
+    if (m_grouping && !m_replaying && t.appender->canStage()) {
+        t.appender->stage(std::move(row));
+        const auto now = groupNow();
+        if (m_held.empty()) {
+            m_heldTable = key;
+            m_heldSince = now;
+        }
+        m_held.push_back(sql);
+        if (m_held.size() >= kGroupRows || t.appender->stagedBytes() >= kGroupBytes || now - m_heldSince >= kGroupAge)
+            commitHeld();
+        return;
+    }
+    t.appender->append(std::move(row));
+    t.stamp.size = t.appender->fileSize();
+}
+
+// Writes the held rows. When that fails, or the table was replaced since it was opened, the rows that did not
+// arrive run again one by one, as they would have without grouping, and each that fails goes to the group's report.
+void VfpConnection::commitHeld()
+{
+    if (m_held.empty())
+        return;
+    const std::vector<std::string> held = std::exchange(m_held, {});
+    const std::string key = std::exchange(m_heldTable, {});
+    std::vector<bool> arrived(held.size(), false);
+    if (auto it = m_open.find(key); it != m_open.end()) {
+        OpenTable& t = it->second;
+        try {
+            const FileStamp now = stampOf(t.file);
+            if (now.device != t.stamp.device || now.inode != t.stamp.inode)
+                throw std::runtime_error("the table was replaced");
+            t.appender->commit(arrived);
+            t.stamp.size = t.appender->fileSize();
+            return;
+        } catch (const std::exception&) { // NOLINT(bugprone-empty-catch): the rows run again below, with their errors
+        }
+        m_open.erase(it);
+    }
+    struct Replaying {
+        bool& flag;
+        explicit Replaying(bool& f) : flag(f) { flag = true; }
+        ~Replaying() { flag = false; }
+        Replaying(const Replaying&) = delete;
+        Replaying& operator=(const Replaying&) = delete;
+    } replaying(m_replaying);
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        if (arrived[i])
+            continue;
+        try {
+            execute(held[i]);
+        } catch (...) {
+            if (m_replayFailed)
+                m_replayFailed(held[i], std::current_exception());
+        }
+    }
+}
+
+void VfpConnection::beginGroup(const ReplayFailed& replayFailed)
+{
+    m_grouping = true;
+    m_replayFailed = replayFailed;
+}
+
+void VfpConnection::commitGroup()
+{
+    commitHeld();
+}
+
+void VfpConnection::endGroup()
+{
+    commitHeld();
+    m_grouping = false;
+    m_replayFailed = {};
+}
+
 std::unique_ptr<db::Cursor> VfpConnection::query(const std::string& sql)
 {
     SqlStatement statement = parseSql(sql);
     if (!std::holds_alternative<SelectStatement>(statement))
         throw std::runtime_error("The statement returns no rows; only SELECT opens a recordset: " + sql);
+    commitHeld();
     return select(std::get<SelectStatement>(statement).table);
 }
 
@@ -73,15 +163,17 @@ std::unique_ptr<db::Cursor> VfpConnection::select(const std::string& table)
     return openTableCursor(m_source->tableFile(table), m_source->longFieldNames(table));
 }
 
-VfpConnection::OpenTable& VfpConnection::openForInsert(const std::string& table)
+VfpConnection::OpenTable& VfpConnection::openForInsert(const std::string& table, const std::string& key)
 {
-    checkTableName(table);
-    std::string key = toLowerAscii(table);
     auto it = m_open.find(key);
     if (it != m_open.end() && stampOf(it->second.file) == it->second.stamp)
         return it->second;
-    if (it != m_open.end())
-        m_open.erase(it);
+    if (it != m_open.end()) {
+        // Changed by another session: the rows held for it go first, then it is opened again.
+        if (!m_held.empty() && m_heldTable == key)
+            commitHeld();
+        m_open.erase(key);
+    }
     OpenTable t;
     t.file = m_source->tableFile(table);
     t.appender = std::make_unique<TableAppender>(t.file);
@@ -104,7 +196,10 @@ VfpConnection::FileStamp VfpConnection::stampOf(const std::filesystem::path& fil
 
 void VfpConnection::closeTable(const std::string& table)
 {
-    m_open.erase(toLowerAscii(table));
+    const std::string key = toLowerAscii(table);
+    if (!m_held.empty() && m_heldTable == key)
+        commitHeld();
+    m_open.erase(key);
 }
 
 } // namespace db::vfp

@@ -1,6 +1,7 @@
 #include "TransferFixture.h"
 #include "commands/Commands.h"
 #include "db/builtin/BuiltinProviders.h"
+#include "db/vfp/AppendGroup.h"
 
 namespace transfertest {
 namespace {
@@ -272,6 +273,35 @@ TEST_F(SendToFoxProTest, RowsThatVanishAfterTheCountAreNotSentAsEmptyRows)
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], db::Value("only"));
     EXPECT_EQ(m_pointers.back(), 0);
+}
+
+// The engine holds the rows of a send in groups (its clock stands still here, so only the row count, the table's end
+// and a message box close one). A row the table refuses fails alone with its own report; every other row arrives,
+// and when the report shows, the rows sent before it are already in the file for any reader.
+TEST_F(SendToFoxProTest, ARefusedRowFailsAloneAndWhatTheBoxReportsIsOnDisk)
+{
+    const auto oldClock = db::vfp::setGroupClock([] { return std::chrono::steady_clock::time_point{}; });
+    ase("CREATE TABLE [t] (n INTEGER, c TEXT)");
+    for (int n = 1; n <= 10; ++n) // row 5 holds a character code page 1252 lacks
+        ase("INSERT INTO [t] VALUES (" + std::to_string(n) + ", '" + (n == 5 ? "\xe4\xb8\xad" : "r") + "')");
+    std::vector<std::string> seenAtBox;
+    m_dialogs.onMessage = [&](const std::string&) {
+        for (const auto& row : foxRows("t"))
+            seenAtBox.push_back(text(row[0]));
+    };
+    sendSelected({"t"}, {"t"}, "t");
+    db::vfp::setGroupClock(oldClock);
+
+    const auto reports = errorReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].starts_with("The value for column C contains the character")) << reports[0];
+    EXPECT_NE(reports[0].find("at line 240\r\r"), std::string::npos) << reports[0];
+    EXPECT_TRUE(reports[0].ends_with("\r\rsql: INSERT INTO \"t\" VALUES('5', '\xe4\xb8\xad')")) << reports[0];
+    EXPECT_EQ(seenAtBox, (std::vector<std::string>{"1", "2", "3", "4"}));
+    std::vector<std::string> arrived;
+    for (const auto& row : foxRows("t"))
+        arrived.push_back(text(row[0]));
+    EXPECT_EQ(arrived, (std::vector<std::string>{"1", "2", "3", "4", "6", "7", "8", "9", "10"}));
 }
 
 } // namespace

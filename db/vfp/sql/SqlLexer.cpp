@@ -34,6 +34,7 @@ public:
     std::vector<SqlToken> run()
     {
         std::vector<SqlToken> tokens;
+        tokens.reserve(32); // an INSERT of a dozen values, without growing and moving the tokens on the way
         for (;;) {
             while (m_pos < m_sql.size() && isBlank(m_sql[m_pos]))
                 ++m_pos;

@@ -48,11 +48,14 @@ std::vector<LockRange> headerLockRanges(const TableInfo& info, std::uint64_t fil
     return out;
 }
 
-std::vector<LockRange> recordLockRanges(const TableInfo& info, std::uint32_t recno, std::uint64_t fileSize)
+std::vector<LockRange> recordLockRanges(const TableInfo& info, std::uint32_t recno, std::uint64_t fileSize,
+                                        std::uint32_t count)
 {
-    std::vector<LockRange> out{{kVfpLockTop - recno, 1}};
+    const std::uint64_t last = std::uint64_t{recno} + count - 1;
+    std::vector<LockRange> out{{kVfpLockTop - last, count}};
     if (usesOldSchemeToo(info, fileSize))
-        out.push_back({kOldLockBase + info.headerLength + std::uint64_t{recno - 1} * info.recordLength, 1});
+        out.push_back({kOldLockBase + info.headerLength + std::uint64_t{recno - 1} * info.recordLength,
+                       std::uint64_t{count - 1} * info.recordLength + 1});
     return out;
 }
 

@@ -21,7 +21,9 @@ struct LockRange {
 // structural index, while under 1 GiB, also get the older FoxPro scheme's byte, because the programs that share
 // these files disagree on which scheme such a table uses.
 std::vector<LockRange> headerLockRanges(const TableInfo& info, std::uint64_t fileSize);
-std::vector<LockRange> recordLockRanges(const TableInfo& info, std::uint32_t recno, std::uint64_t fileSize);
+// Records `recno` to `recno + count - 1`, as Visual FoxPro locks each of them, in one range per scheme.
+std::vector<LockRange> recordLockRanges(const TableInfo& info, std::uint32_t recno, std::uint64_t fileSize,
+                                        std::uint32_t count = 1);
 // Every record the table could hold and its header: what a container change locks in the .dbc.
 std::vector<LockRange> wholeTableLockRanges(std::uint16_t headerLength, std::uint16_t recordLength);
 // The memo file's header byte, and the byte another re-implementation uses while the file is under 1 GiB.

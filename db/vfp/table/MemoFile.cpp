@@ -4,6 +4,7 @@
 #include "db/vfp/table/FileIo.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace db::vfp {
@@ -179,37 +180,73 @@ db::Bytes MemoFile::readDbt(std::uint64_t offset, const std::string& field)
     return data;
 }
 
-std::uint32_t MemoFile::append(std::uint32_t signature, const std::uint8_t* data, std::size_t size)
+std::vector<std::uint32_t> MemoFile::append(const std::vector<Run>& runs)
 {
     if (m_kind != Kind::Fpt)
         throw std::runtime_error("Cannot write the dBASE memo file " + m_file->path().string());
-    std::uint64_t blocks = (8 + static_cast<std::uint64_t>(size) + m_blockSize - 1) / m_blockSize;
-    if (size > 0xFFFFFFF0u || m_nextFree + blocks > 0xFFFFFFFFu ||
-        (m_nextFree + blocks) * static_cast<std::uint64_t>(m_blockSize) > 0xFFFFFFFFu)
-        throw std::runtime_error("The memo file " + m_file->path().string() + " cannot grow beyond 4 GiB");
-    // The run (block header, data, zeros to the block's end) goes out through a bounded buffer: a small memo in
-    // one write, a large one without a second copy of it in memory.
-    const std::uint64_t run = blocks * m_blockSize;
-    std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min<std::uint64_t>(run, kPiece)), 0);
-    writeBe32(buf.data(), signature);
-    writeBe32(buf.data() + 4, static_cast<std::uint32_t>(size));
-    std::uint32_t block = m_nextFree;
-    const std::uint64_t start = static_cast<std::uint64_t>(block) * m_blockSize;
-    std::size_t taken = 0; // bytes of `data` written so far
-    for (std::uint64_t at = 0; at < run;) {
-        const std::size_t head = at == 0 ? 8 : 0;
-        const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), run - at));
-        const std::size_t part = std::min(size - taken, chunk - head);
-        std::copy_n(data + taken, part, buf.begin() + static_cast<std::ptrdiff_t>(head));
-        std::fill(buf.begin() + static_cast<std::ptrdiff_t>(head + part),
-                  buf.begin() + static_cast<std::ptrdiff_t>(chunk), 0);
-        m_file->writeAt(start + at, buf.data(), chunk);
-        taken += part;
-        at += chunk;
+    // Every run is placed before anything is written: one that cannot fit leaves the file as it was.
+    std::vector<std::uint32_t> blocks;
+    blocks.reserve(runs.size());
+    std::uint64_t next = m_nextFree;
+    for (const Run& r : runs) {
+        const std::uint64_t count = runBytes(r.bytes.size()) / m_blockSize;
+        if (r.bytes.size() > 0xFFFFFFF0u || next + count > 0xFFFFFFFFu ||
+            (next + count) * static_cast<std::uint64_t>(m_blockSize) > 0xFFFFFFFFu)
+            throw std::runtime_error("The memo file " + m_file->path().string() + " cannot grow beyond 4 GiB");
+        blocks.push_back(static_cast<std::uint32_t>(next));
+        next += count;
     }
-    m_nextFree = static_cast<std::uint32_t>(m_nextFree + blocks);
-    m_size = std::max<std::uint64_t>(m_size, static_cast<std::uint64_t>(m_nextFree) * m_blockSize);
-    return block;
+    const std::uint64_t start = std::uint64_t{m_nextFree} * m_blockSize;
+    const std::uint64_t total = (next - m_nextFree) * m_blockSize;
+    if (total <= kPiece) { // the common case: every run laid out in place in one zeroed buffer
+        std::vector<std::uint8_t> buf(static_cast<std::size_t>(total), 0);
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            std::uint8_t* at = buf.data() + (std::uint64_t{blocks[i]} - m_nextFree) * m_blockSize;
+            writeBe32(at, runs[i].signature);
+            writeBe32(at + 4, static_cast<std::uint32_t>(runs[i].bytes.size()));
+            if (!runs[i].bytes.empty())
+                std::memcpy(at + 8, runs[i].bytes.data(), runs[i].bytes.size());
+        }
+        m_file->writeAt(start, buf.data(), buf.size());
+        m_nextFree = static_cast<std::uint32_t>(next);
+        m_size = std::max<std::uint64_t>(m_size, start + total);
+        return blocks;
+    }
+    // Each run: block header, data, zeros to its block's end, copied into the buffer piece by piece.
+    std::vector<std::uint8_t> buf(static_cast<std::size_t>(std::min<std::uint64_t>(total, kPiece)));
+    std::size_t filled = 0;
+    std::uint64_t written = 0;
+    auto put = [&](const std::uint8_t* data, std::uint64_t size) {
+        while (size > 0) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(size, buf.size() - filled));
+            if (data) {
+                std::copy_n(data, n, buf.begin() + static_cast<std::ptrdiff_t>(filled));
+                data += n;
+            } else {
+                std::fill_n(buf.begin() + static_cast<std::ptrdiff_t>(filled), n, 0);
+            }
+            filled += n;
+            size -= n;
+            if (filled == buf.size()) {
+                m_file->writeAt(start + written, buf.data(), filled);
+                written += filled;
+                filled = 0;
+            }
+        }
+    };
+    for (const Run& r : runs) {
+        std::uint8_t head[8];
+        writeBe32(head, r.signature);
+        writeBe32(head + 4, static_cast<std::uint32_t>(r.bytes.size()));
+        put(head, sizeof head);
+        put(reinterpret_cast<const std::uint8_t*>(r.bytes.data()), r.bytes.size());
+        put(nullptr, runBytes(r.bytes.size()) - 8 - r.bytes.size());
+    }
+    if (filled > 0)
+        m_file->writeAt(start + written, buf.data(), filled);
+    m_nextFree = static_cast<std::uint32_t>(next);
+    m_size = std::max<std::uint64_t>(m_size, start + total);
+    return blocks;
 }
 
 void MemoFile::writeHeader()

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace db::vfp {
 
@@ -40,8 +42,15 @@ public:
     // What a memo of `size` bytes takes in the file, in whole blocks.
     std::uint64_t runBytes(std::size_t size) const;
 
-    // Writes a memo at the next free block and returns its number; the header is not updated (writeHeader()).
-    std::uint32_t append(std::uint32_t signature, const std::uint8_t* data, std::size_t size);
+    // One memo to write: its block signature (1 text, 0 picture) and its bytes.
+    struct Run {
+        std::uint32_t signature = 1;
+        std::string_view bytes;
+    };
+    // Writes the memos one after another from the next free block and returns the first block of each; the header
+    // is not updated (writeHeader()). They go out through one bounded buffer: small memos, however many, in one
+    // write, a large one without a second copy of it in memory.
+    std::vector<std::uint32_t> append(const std::vector<Run>& runs);
     void writeHeader();
     void sync();
 

@@ -55,6 +55,23 @@ public:
     // The same, taking the row: memo texts are converted where they are instead of copied.
     void append(std::vector<db::Value>&& row);
 
+    // Grouped appends. stage() checks and encodes a row as append() does (throwing its errors, and keeping nothing
+    // then) and holds it in memory; commit() writes every held row at once, in the order that keeps the files
+    // consistent for every reader at each write: the memo blocks and the memo header, the records marked deleted
+    // past the count, the count, then the live marks. The locks are taken for the commit only, and the count read
+    // again then, so another writer may append between two commits. A table with autoincrement fields holds no
+    // rows (canStage() is false): its counters can only be read under the lock.
+    bool canStage() const;
+    void stage(std::vector<db::Value>&& row);
+    std::size_t stagedRows() const;
+    // What the held rows take in the files.
+    std::uint64_t stagedBytes() const;
+    // Throws when a lock or a write failed; `arrived` then tells, by position, which held rows reached the table
+    // (as a rule none). The held rows are let go either way.
+    void commit(std::vector<bool>& arrived);
+    // The .dbf's size after the last append or commit that went through.
+    std::uint64_t fileSize() const;
+
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;

@@ -7,7 +7,9 @@
 #include "db/vfp/table/RecordCodec.h"
 #include "db/vfp/table/TableFiles.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace db::vfp {
 
@@ -78,7 +80,8 @@ struct TableAppender::Impl {
         : file(opener(dbf, OpenMode::ReadWrite)), layout(readHeader(*file)), codec(layout.info.codePageMark),
           table(dbf.filename().string())
     {
-        if (file->size() < dataEnd())
+        size = file->size();
+        if (size < dataEnd())
             throw std::runtime_error("The table " + table + " is truncated; it cannot take new records");
         if (layout.hasMemoFields()) {
             auto where = findMemoFile(dbf);
@@ -87,6 +90,9 @@ struct TableAppender::Impl {
             memo = std::make_unique<MemoFile>(opener(where->path, OpenMode::ReadWrite), where->kind);
         }
         record = std::make_unique<RecordCodec>(layout, codec, memo.get());
+        blank = record->blankRecord();
+        memoFields = static_cast<std::size_t>(
+            std::count_if(layout.fields.begin(), layout.fields.end(), [](const FieldLayout& f) { return f.isMemo(); }));
     }
 
     // A row the appender was given (`owned`, the same as `row`) gives its memo texts up to the pending memos.
@@ -96,7 +102,8 @@ struct TableAppender::Impl {
         if (row.size() != layout.fields.size())
             throw std::runtime_error("The table " + table + " has " + std::to_string(layout.fields.size()) +
                                      " columns, but " + std::to_string(row.size()) + " values were given");
-        std::vector<std::uint8_t> bytes = record->blankRecord();
+        std::vector<std::uint8_t> bytes = blank;
+        memos.reserve(memoFields);
         for (std::size_t i = 0; i < row.size(); ++i) {
             const FieldLayout& f = layout.fields[i];
             // Pointed to, not copied: a memo value may be large, and its pending memo borrows its bytes.
@@ -157,7 +164,8 @@ struct TableAppender::Impl {
                 file->readExact(32 + 32 * i + 19, next, sizeof next, "the header");
                 layout.fields[i].autoIncNext = readLe32(next);
             }
-        if (file->size() < dataEnd())
+        size = file->size();
+        if (size < dataEnd())
             throw std::runtime_error("The table " + table + " is truncated; it cannot take new records");
     }
 
@@ -167,54 +175,144 @@ struct TableAppender::Impl {
                static_cast<std::uint64_t>(layout.info.recordCount) * layout.info.recordLength;
     }
 
-    // Visual FoxPro's locks, in its order: header, the new record, the memo file while its blocks are written.
-    // Nothing is written until every check has passed.
-    void append(const std::vector<db::Value>& row, std::vector<db::Value>* owned)
+    // A record ready to go: its bytes, and the memos it needs written before it.
+    struct Pending {
+        std::vector<db::Value> values; // a held row's own values, which its memos borrow from
+        std::vector<std::uint8_t> bytes;
+        std::vector<RecordCodec::PendingMemo> memos;
+    };
+
+    void checkUsable() const
     {
         if (broken)
             throw std::runtime_error("An earlier write to the table " + table +
                                      " failed; open the table again before adding records");
+    }
+
+    // Visual FoxPro's locks, in its order: header, the new record, the memo file while its blocks are written.
+    // Nothing is written until every check has passed.
+    void append(const std::vector<db::Value>& row, std::vector<db::Value>* owned)
+    {
+        checkUsable();
         FileLocks locks;
-        const std::string inUse = tableInUseMessage(table);
-        locks.take(*file, headerLockRanges(layout.info, file->size()), inUse);
+        locks.take(*file, headerLockRanges(layout.info, file->size()), tableInUseMessage(table));
         refresh();
-        std::vector<RecordCodec::PendingMemo> memos;
-        std::vector<std::uint8_t> bytes = buildRecord(row, owned, memos);
-        auto autoInc = advanceAutoIncrement(bytes);
-        const std::uint64_t at = dataEnd();
-        checkFileSizeLimit(at + bytes.size() + 1, file->path());
-        locks.take(*file, recordLockRanges(layout.info, layout.info.recordCount + 1, file->size()), inUse);
-        if (!memos.empty()) {
-            FileLocks memoLock;
-            memoLock.take(memo->file(), memoLockRanges(memo->file().size()), inUse);
-            std::uint64_t runs = 0;
-            for (const auto& m : memos)
-                runs += memo->runBytes(m.bytes().size());
-            memo->prepareAppend(runs);
-            broken = true; // until every write below has gone through
-            for (const auto& m : memos) {
-                auto block = memo->append(m.signature, reinterpret_cast<const std::uint8_t*>(m.bytes().data()),
-                                          m.bytes().size());
-                record->setMemoBlock(m.field, block, bytes.data());
+        std::vector<Pending> one(1);
+        one[0].bytes = buildRecord(row, owned, one[0].memos);
+        write(locks, one, advanceAutoIncrement(one[0].bytes), nullptr);
+    }
+
+    void stage(std::vector<db::Value>&& row)
+    {
+        checkUsable();
+        Pending p;
+        p.values = std::move(row);
+        p.bytes = buildRecord(p.values, &p.values, p.memos);
+        stagedSize += p.bytes.size();
+        for (const auto& m : p.memos)
+            stagedSize += memo->runBytes(m.bytes().size());
+        staged.push_back(std::move(p));
+    }
+
+    void commit(std::vector<bool>& arrived)
+    {
+        std::vector<Pending> rows = std::exchange(staged, {});
+        stagedSize = 0;
+        arrived.assign(rows.size(), false);
+        if (rows.empty())
+            return;
+        checkUsable();
+        FileLocks locks;
+        locks.take(*file, headerLockRanges(layout.info, file->size()), tableInUseMessage(table));
+        refresh();
+        write(locks, rows, {}, &arrived);
+        arrived.assign(rows.size(), true);
+    }
+
+    // The memos of every record in one run of blocks, their numbers into the records, then the memo header.
+    void writeMemos(std::vector<Pending>& rows, const std::string& inUse)
+    {
+        std::vector<MemoFile::Run> runs;
+        runs.reserve(rows.size() * memoFields);
+        std::uint64_t bytes = 0;
+        for (const auto& r : rows)
+            for (const auto& m : r.memos) {
+                runs.push_back({m.signature, m.bytes()});
+                bytes += memo->runBytes(m.bytes().size());
             }
-            memo->writeHeader();
-        }
+        if (runs.empty())
+            return;
+        FileLocks memoLock;
+        memoLock.take(memo->file(), memoLockRanges(memo->file().size()), inUse);
+        memo->prepareAppend(bytes);
+        broken = true; // until every write below has gone through
+        const std::vector<std::uint32_t> blocks = memo->append(runs);
+        std::size_t next = 0;
+        for (auto& r : rows)
+            for (const auto& m : r.memos)
+                record->setMemoBlock(m.field, blocks[next++], r.bytes.data());
+        memo->writeHeader();
+    }
+
+    // Writes `rows` after the last counted record; the header lock is held and the count read under it. On a
+    // failure after the count was written, `arrived` (when given) learns which records the live marks reached.
+    void write(FileLocks& locks, std::vector<Pending>& rows, const std::vector<std::size_t>& autoInc,
+               std::vector<bool>* arrived)
+    {
+        const std::string inUse = tableInUseMessage(table);
+        const std::uint64_t at = dataEnd();
+        const std::size_t length = layout.info.recordLength;
+        const auto count = static_cast<std::uint32_t>(rows.size());
+        checkFileSizeLimit(at + std::uint64_t{count} * length + 1, file->path());
+        locks.take(*file, recordLockRanges(layout.info, layout.info.recordCount + 1, size, count), inUse);
+        writeMemos(rows, inUse);
         broken = true;
-        // The record goes in marked deleted, then the count, then the live mark: readers that go by the count and
+        // The records go in marked deleted, then the count, then the live marks: readers that go by the count and
         // readers that read on to the end-of-file mark (dbfread) see the same live rows after a kill at any step.
-        const std::uint8_t liveMark = bytes[0];
-        bytes[0] = '*';
-        bytes.push_back(kEndOfFile);
-        file->writeAt(at, bytes.data(), bytes.size());
+        std::vector<std::uint8_t> block;
+        block.reserve(std::size_t{count} * length + 1);
+        std::vector<std::uint8_t> liveMarks;
+        liveMarks.reserve(count);
+        for (const auto& r : rows) {
+            liveMarks.push_back(r.bytes[0]);
+            block.push_back('*');
+            block.insert(block.end(), r.bytes.begin() + 1, r.bytes.end());
+        }
+        block.push_back(kEndOfFile);
+        file->writeAt(at, block.data(), block.size());
         writeAutoIncrement(autoInc);
         std::uint8_t head[7];
         auto today = todayDateBytes();
         std::copy(today.begin(), today.end(), head);
-        writeLe32(head + 3, layout.info.recordCount + 1);
+        writeLe32(head + 3, layout.info.recordCount + count);
         file->writeAt(1, head, sizeof head);
-        ++layout.info.recordCount;
-        file->writeAt(at, &liveMark, 1);
+        layout.info.recordCount += count;
+        size = std::max<std::uint64_t>(size, at + block.size());
+        for (std::size_t i = 0; i < count; ++i)
+            block[i * length] = liveMarks[i];
+        try {
+            file->writeAt(at, block.data(), (count - 1) * length + 1);
+        } catch (...) {
+            if (arrived)
+                *arrived = liveRecords(at, count);
+            throw;
+        }
         broken = false;
+    }
+
+    // Which of `count` records from `at` carry a live mark, read back after a write of the marks failed.
+    std::vector<bool> liveRecords(std::uint64_t at, std::uint32_t count) const
+    {
+        std::vector<bool> live(count, false);
+        try {
+            for (std::uint32_t i = 0; i < count; ++i) {
+                std::uint8_t mark = '*';
+                file->readAt(at + std::uint64_t{i} * layout.info.recordLength, &mark, 1);
+                live[i] = mark != '*';
+            }
+        } catch (const std::exception&) { // NOLINT(bugprone-empty-catch): unreadable marks count as not arrived
+        }
+        return live;
     }
 
     std::unique_ptr<FileIo> file;
@@ -223,7 +321,12 @@ struct TableAppender::Impl {
     std::string table;
     std::unique_ptr<MemoFile> memo;
     std::unique_ptr<RecordCodec> record;
+    std::vector<std::uint8_t> blank; // a record with every field blank
+    std::size_t memoFields = 0;
     bool broken = false;
+    std::vector<Pending> staged;
+    std::uint64_t stagedSize = 0;
+    std::uint64_t size = 0; // of the .dbf, as refresh() found it and our writes left it
 };
 
 TableAppender::TableAppender(const std::filesystem::path& dbf) : TableAppender(dbf, realFileOpener()) {}
@@ -257,6 +360,39 @@ void TableAppender::append(const std::vector<db::Value>& row)
 void TableAppender::append(std::vector<db::Value>&& row)
 {
     m_impl->append(row, &row);
+}
+
+bool TableAppender::canStage() const
+{
+    return std::none_of(m_impl->layout.fields.begin(), m_impl->layout.fields.end(),
+                        [](const FieldLayout& f) { return f.def.autoIncrement; });
+}
+
+void TableAppender::stage(std::vector<db::Value>&& row)
+{
+    if (!canStage())
+        throw std::logic_error("A table with autoincrement fields appends each row on its own");
+    m_impl->stage(std::move(row));
+}
+
+std::size_t TableAppender::stagedRows() const
+{
+    return m_impl->staged.size();
+}
+
+std::uint64_t TableAppender::stagedBytes() const
+{
+    return m_impl->stagedSize;
+}
+
+void TableAppender::commit(std::vector<bool>& arrived)
+{
+    m_impl->commit(arrived);
+}
+
+std::uint64_t TableAppender::fileSize() const
+{
+    return m_impl->size;
 }
 
 } // namespace db::vfp

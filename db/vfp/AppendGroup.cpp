@@ -1,0 +1,32 @@
+#include "db/vfp/AppendGroup.h"
+
+#include "db/Replaceable.h"
+
+namespace db::vfp {
+
+namespace {
+
+std::chrono::steady_clock::time_point steadyNow()
+{
+    return std::chrono::steady_clock::now();
+}
+
+db::Replaceable<GroupClock>& groupClock()
+{
+    static db::Replaceable<GroupClock> clock{GroupClock(steadyNow)};
+    return clock;
+}
+
+} // namespace
+
+GroupClock setGroupClock(GroupClock clock)
+{
+    return groupClock().replace(std::move(clock));
+}
+
+std::chrono::steady_clock::time_point groupNow()
+{
+    return groupClock().get()();
+}
+
+} // namespace db::vfp
