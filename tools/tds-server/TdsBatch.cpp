@@ -118,11 +118,15 @@ std::vector<BatchStatement> splitBatch(std::string_view sql)
             const std::string word = firstWord(sql, i);
             if (!startsStatement(word))
                 continue;
-            const std::vector<std::string> before = bareWords(sql.substr(start, i - start));
-            const bool insertSelect = word == "select" && !before.empty() && before[0] == "insert" &&
-                                      std::find(before.begin(), before.end(), "values") == before.end();
-            if (insertSelect || before.empty())
+            const std::string_view pending = sql.substr(start, i - start);
+            if (pending.find_first_not_of(" \t\r\n") == std::string_view::npos)
                 continue;
+            if (word == "select") {
+                const std::vector<std::string> before = bareWords(pending);
+                if (!before.empty() && before[0] == "insert" &&
+                    std::find(before.begin(), before.end(), "values") == before.end())
+                    continue; // INSERT ... SELECT
+            }
             finish(i);
             start = i;
             startLine = line;

@@ -31,6 +31,10 @@ struct ServerConfig {
     std::string charset = "utf8";
     // Keep every statement the server runs, in order, for tests that check what reached it (Database::statementLog).
     bool keepStatementLog = false;
+    // Faults for tests, off when empty: an INSERT holding `duplicateMarker` fails when it runs, as against a unique
+    // index (2601, then 3621); a statement holding `syntaxMarker` does not compile (102), which stops its batch.
+    std::string duplicateMarker;
+    std::string syntaxMarker;
 };
 
 // The SQLite database file behind the server. Every session opens a connection of its own on it, so each has its

@@ -64,6 +64,23 @@ std::string lowerWord(std::string s)
     return s;
 }
 
+bool hasMarker(const std::string& statement, const std::string& marker)
+{
+    return !marker.empty() && statement.find(marker) != std::string::npos;
+}
+
+// The statement's first word, lower-cased.
+std::string firstWord(const std::string& statement)
+{
+    std::size_t at = 0;
+    while (at < statement.size() && std::isspace(static_cast<unsigned char>(statement[at])))
+        ++at;
+    std::size_t end = at;
+    while (end < statement.size() && std::isalpha(static_cast<unsigned char>(statement[end])))
+        ++end;
+    return lowerWord(statement.substr(at, end - at));
+}
+
 std::string unquoteName(const std::string& name)
 {
     if (name.size() >= 2 && (name.front() == '[' || name.front() == '"'))
@@ -314,7 +331,10 @@ void Session::handleRequest(const Message& message)
 void Session::handleLanguage(const std::string& request, Response& response)
 {
     const std::string sql = m_config.charset == "iso_1" ? latin1ToUtf8(request) : request;
-    const auto commands = sessionCommands(sql);
+    const std::string first = firstWord(sql);
+    const auto commands = first == "set" || first == "use" || first == "select"
+                              ? sessionCommands(sql)
+                              : std::vector<std::vector<std::string>>{};
     if (!commands.empty()) {
         handleSessionCommands(commands, response);
         return;
@@ -513,11 +533,22 @@ void Session::runBatch(const std::string& sql, Response& response)
     // its turn comes.
     for (auto& statement : splitBatch(sql)) {
         Planned p{std::move(statement), {}, {}, {}, {}, nullptr};
-        p.session = sessionCommands(p.statement.text);
-        p.transaction = transactionCommand(p.statement.text);
-        p.conditional = conditionalEnd(p.statement.text);
+        const std::string first = firstWord(p.statement.text);
+        if (first == "set" || first == "use" || first == "select")
+            p.session = sessionCommands(p.statement.text);
+        if (first == "begin" || first == "commit" || first == "rollback")
+            p.transaction = transactionCommand(p.statement.text);
+        if (first == "if")
+            p.conditional = conditionalEnd(p.statement.text);
         if (p.session.empty() && !p.transaction && !p.conditional) {
             p.text = rewriteEmptyLiterals(applyStringRules(p.statement.text));
+            if (hasMarker(p.text, m_config.syntaxMarker)) {
+                response.error(AseError(102, 15, "Incorrect syntax near '" + m_config.syntaxMarker + "'.", 181),
+                               m_config.serverName, {}, p.statement.line);
+                response.done(TokenDone, DoneError);
+                finalizeAll();
+                return;
+            }
             if (sqlite3_prepare_v2(m_db, p.text.c_str(), -1, &p.stmt, nullptr) != SQLITE_OK &&
                 isParseError(sqlite3_errmsg(m_db))) {
                 response.error(aseErrorFromSqlite(sqlite3_extended_errcode(m_db), sqlite3_errmsg(m_db)),
@@ -529,10 +560,36 @@ void Session::runBatch(const std::string& sql, Response& response)
         }
         plan.push_back(std::move(p));
     }
+    // Statements that change rows outside a transaction, one after another, share one SQLite transaction that is
+    // committed when anything else comes or the batch ends: each is still atomic on its own (SQLite undoes a failed
+    // statement alone) and the batch costs one commit rather than one a row. Should a failure or the commit lose
+    // that transaction (a full disk), the statements that had succeeded in it run again on their own.
+    std::vector<sqlite3_stmt*> grouped;
+    bool groupOpen = false;
+    const auto runAgain = [&] {
+        for (sqlite3_stmt* stmt : std::exchange(grouped, {})) {
+            sqlite3_reset(stmt);
+            while (sqlite3_step(stmt) == SQLITE_ROW) {
+            }
+        }
+    };
+    const auto endGroup = [&] {
+        if (!std::exchange(groupOpen, false))
+            return;
+        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            runAgain();
+        }
+        grouped.clear();
+    };
     for (auto& p : plan) {
         const int line = p.statement.line;
         if (m_config.keepStatementLog)
             m_database.logStatement(p.statement.text);
+        const bool groupable = p.session.empty() && !p.transaction && !p.conditional && m_tranCount == 0 &&
+                               !m_chained && changesRows(p.text);
+        if (!groupable)
+            endGroup();
         response.setInTransaction(m_tranCount > 0);
         if (!p.session.empty()) {
             if (!handleSessionCommands(p.session, response))
@@ -561,6 +618,8 @@ void Session::runBatch(const std::string& sql, Response& response)
                 continue; // only a comment
             if (m_tranCount > 0 && isDefinition(p.text))
                 throw definitionInTransaction(p.text, m_currentDatabase);
+            if (changesRows(p.text) && hasMarker(p.text, m_config.duplicateMarker))
+                throw aseErrorFromSqlite(SQLITE_CONSTRAINT_UNIQUE, "UNIQUE constraint failed: marked.row");
             if (m_chained && m_tranCount == 0 && startsTransactionWhenChained(p.text)) {
                 sqliteCommand("BEGIN");
                 m_tranCount = 1;
@@ -570,9 +629,19 @@ void Session::runBatch(const std::string& sql, Response& response)
             statementError(e, response, TokenDone, line);
             continue;
         }
-        if (streamStatement(p.stmt, response, TokenDone, line) == Outcome::Cancelled)
+        if (groupable && !groupOpen)
+            groupOpen = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+        const Outcome outcome = streamStatement(p.stmt, response, TokenDone, line);
+        if (outcome == Outcome::Completed && groupOpen)
+            grouped.push_back(p.stmt);
+        if (groupOpen && sqlite3_get_autocommit(m_db)) {
+            groupOpen = false;
+            runAgain();
+        }
+        if (outcome == Outcome::Cancelled)
             break;
     }
+    endGroup();
     response.setInTransaction(m_tranCount > 0);
     finalizeAll();
 }

@@ -47,7 +47,7 @@ std::size_t quotedLength(std::string_view s, std::size_t at)
 
 std::string rewriteEmptyLiterals(std::string_view sql)
 {
-    if (!startsWithWord(sql, "insert"))
+    if (sql.find("''") == std::string_view::npos || !startsWithWord(sql, "insert"))
         return std::string(sql);
     std::string out;
     out.reserve(sql.size() + 8);
@@ -71,6 +71,8 @@ std::string rewriteEmptyLiterals(std::string_view sql)
 
 std::string applyStringRules(std::string_view sql)
 {
+    if (sql.find('+') == std::string_view::npos && sql.find('\\') == std::string_view::npos)
+        return std::string(sql); // nothing to join and no line continuation
     std::string out;
     out.reserve(sql.size());
     const auto skipBlanks = [&](std::size_t at, int step) {
@@ -241,10 +243,15 @@ AseError definitionInTransaction(std::string_view statement, const std::string& 
                      "ZZZZZ");
 }
 
+bool changesRows(std::string_view statement)
+{
+    return startsWithWord(statement, "insert") || startsWithWord(statement, "update") ||
+           startsWithWord(statement, "delete");
+}
+
 bool startsTransactionWhenChained(std::string_view statement)
 {
-    return startsWithWord(statement, "select") || startsWithWord(statement, "insert") ||
-           startsWithWord(statement, "update") || startsWithWord(statement, "delete");
+    return startsWithWord(statement, "select") || changesRows(statement);
 }
 
 std::optional<ProcCall> parseExec(std::string_view sql)

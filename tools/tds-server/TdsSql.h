@@ -32,6 +32,8 @@ AseError commandAborted();
 // CREATE, DROP and ALTER, which ASE refuses inside a transaction (2762) unless `ddl in tran` is on.
 bool isDefinition(std::string_view statement);
 AseError definitionInTransaction(std::string_view statement, const std::string& database);
+// INSERT, UPDATE and DELETE.
+bool changesRows(std::string_view statement);
 // Statements that begin a transaction in chained mode: SELECT, INSERT, UPDATE, DELETE.
 bool startsTransactionWhenChained(std::string_view statement);
 
