@@ -29,6 +29,23 @@ int errorLine(SQLHSTMT stmt)
     return 0;
 }
 
+// Whether a result that succeeded "with information" carries an error all the same: a record whose SQLSTATE is
+// not a warning or success (class 01 or 00). The ODBC rules have a statement that failed inside a batch that went on
+// reported so; FreeTDS reports it as SQL_ERROR.
+bool carriesError(SQLHSTMT stmt)
+{
+    for (SQLSMALLINT record = 1;; ++record) {
+        SQLCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLCHAR text[8];
+        SQLSMALLINT length = 0;
+        if (!succeeded(SQLGetDiagRec(SQL_HANDLE_STMT, stmt, record, state, &native, text, sizeof text, &length)))
+            return false;
+        if (state[0] != '0' || (state[1] != '0' && state[1] != '1'))
+            return true;
+    }
+}
+
 // The failure of the current result as an execute() of the statement alone would throw it.
 Result failure(const Statement& stmt, SQLRETURN rc)
 {
@@ -51,6 +68,8 @@ std::vector<Result> readResults(const Statement& stmt, const Dbc& dbc, std::stri
     bool first = true;
     while ((first || rc != SQL_NO_DATA) && results.size() <= statements) {
         first = false;
+        if (rc == SQL_SUCCESS_WITH_INFO && carriesError(stmt.get()))
+            rc = SQL_ERROR;
         results.push_back(succeeded(rc) || rc == SQL_NO_DATA ? Result{} : failure(stmt, rc));
         if (rc == SQL_INVALID_HANDLE || (dbc.limit && dbc.limit->lost))
             break;
@@ -65,7 +84,12 @@ std::vector<Result> readResults(const Statement& stmt, const Dbc& dbc, std::stri
 BatchOutcome sendBatch(Dbc dbc, const std::vector<std::string>& statements)
 {
     std::string request;
+    std::size_t length = 0;
+    for (const auto& sql : statements)
+        length += sql.size() + 1;
+    request.reserve(length);
     std::vector<int> startLines; // the line each statement starts on
+    startLines.reserve(statements.size());
     int line = 1;
     for (const auto& sql : statements) {
         if (!request.empty()) {

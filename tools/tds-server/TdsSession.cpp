@@ -523,7 +523,9 @@ void Session::runBatch(const std::string& sql, Response& response)
         std::string text; // as SQLite takes it
         sqlite3_stmt* stmt = nullptr;
     };
+    std::vector<BatchStatement> statements = splitBatch(sql);
     std::vector<Planned> plan;
+    plan.reserve(statements.size());
     const auto finalizeAll = [&] {
         for (auto& p : plan)
             sqlite3_finalize(std::exchange(p.stmt, nullptr));
@@ -531,7 +533,7 @@ void Session::runBatch(const std::string& sql, Response& response)
     // ASE compiles the whole batch before it runs any of it: a syntax error anywhere means that nothing runs. A
     // statement that does not compile for another reason (a table the batch creates first) is compiled again when
     // its turn comes.
-    for (auto& statement : splitBatch(sql)) {
+    for (auto& statement : statements) {
         Planned p{std::move(statement), {}, {}, {}, {}, nullptr};
         const std::string first = firstWord(p.statement.text);
         if (first == "set" || first == "use" || first == "select")
