@@ -551,7 +551,8 @@ void Session::runBatch(const std::string& sql, Response& response)
                 finalizeAll();
                 return;
             }
-            if (sqlite3_prepare_v2(m_db, p.text.c_str(), -1, &p.stmt, nullptr) != SQLITE_OK &&
+            if (sqlite3_prepare_v2(m_db, p.text.c_str(), static_cast<int>(p.text.size() + 1), &p.stmt, nullptr) !=
+                    SQLITE_OK &&
                 isParseError(sqlite3_errmsg(m_db))) {
                 response.error(aseErrorFromSqlite(sqlite3_extended_errcode(m_db), sqlite3_errmsg(m_db)),
                                m_config.serverName, {}, p.statement.line);
@@ -614,7 +615,8 @@ void Session::runBatch(const std::string& sql, Response& response)
                 response.done(TokenDone, 0);
                 continue;
             }
-            if (!p.stmt && sqlite3_prepare_v2(m_db, p.text.c_str(), -1, &p.stmt, nullptr) != SQLITE_OK)
+            if (!p.stmt && sqlite3_prepare_v2(m_db, p.text.c_str(), static_cast<int>(p.text.size() + 1), &p.stmt,
+                                              nullptr) != SQLITE_OK)
                 throw aseErrorForStatement(p.text, sqlite3_extended_errcode(m_db), sqlite3_errmsg(m_db));
             if (!p.stmt)
                 continue; // only a comment
