@@ -291,6 +291,7 @@ long long OdbcSession::countRows(const std::string& sql)
 
 std::unique_ptr<Cursor> OdbcSession::query(const std::string& sql)
 {
+    flushBatch(); // what the session has executed is on the server before it is read back
     long long count = countRows(sql);
     if (m_openReader && !m_reader)
         m_reader = m_openReader();
@@ -299,6 +300,7 @@ std::unique_ptr<Cursor> OdbcSession::query(const std::string& sql)
 
 std::unique_ptr<Cursor> OdbcSession::tablesSchema()
 {
+    flushBatch();
     Statement stmt(m_link->dbc());
     stmt.check(SQLTables(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), "Listing the tables");
     std::vector<std::vector<Value>> rows;
