@@ -210,8 +210,12 @@ void OdbcSession::replay(const std::vector<std::string>& statements)
 void OdbcSession::queueInsert(const std::string& sql)
 {
     refuseUnsendable(sql); // what refuses a statement before it is sent still throws from its own execute()
+    if (m_batch.empty())
+        m_batchStart = groupNow();
     m_batch.push_back(sql);
-    if (m_batch.size() >= kBatchStatements)
+    // Rows that come slowly do not wait long for the ones after them: a request is sent once it is full or as old
+    // as a stand-in group may grow.
+    if (m_batch.size() >= kBatchStatements || groupNow() - m_batchStart >= kGroupAge)
         flushBatch();
 }
 

@@ -19,8 +19,8 @@ std::string countStatement(const std::string& sql);
 
 // An open ASEOLEDB session: statements one at a time in autocommit, rows streamed with an exact count first. On the
 // stand-in, the INSERT statements of a group (beginGroup) go into transactions of up to kGroupStatements statements
-// or kGroupAge; on ASE they go in requests of up to kBatchStatements statements, still in autocommit, each row's
-// failure reported through the group's ReplayFailed.
+// or kGroupAge; on ASE they go in requests of up to kBatchStatements statements or kGroupAge, still in autocommit,
+// each row's failure reported through the group's ReplayFailed.
 // Rows may be read through a second connection of their own (`openReader`, opened at the first query); without
 // one they come through the session's connection.
 class OdbcSession : public ProviderConnection {
@@ -72,6 +72,7 @@ private:
     ReplayFailed m_replayFailed;
     std::unique_ptr<Statement> m_statement; // the stand-in's one statement handle
     std::vector<std::string> m_batch;       // ASE: the group's INSERT statements not sent yet
+    std::chrono::steady_clock::time_point m_batchStart;
 };
 
 } // namespace db::odbc
