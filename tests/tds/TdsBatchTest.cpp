@@ -81,6 +81,7 @@ TEST(TdsBatchSplit, NewlinesAndSemicolonsEndStatementsOutsideLiteralsAndInsertSe
     EXPECT_EQ(parts[3].text, "INSERT INTO [T]\nSELECT * FROM [U]");
     EXPECT_EQ(parts[3].line, 5);
     EXPECT_EQ(parts[4].line, 7);
+    EXPECT_EQ(tds::splitBatch("DELETE FROM [T] WHERE a IN (\nSELECT b FROM [U])\nSELECT 1").size(), 2u);
     EXPECT_EQ(tds::transactionCommand("begin tran"), tds::TransactionCommand::Begin);
     EXPECT_EQ(tds::transactionCommand("COMMIT TRANSACTION"), tds::TransactionCommand::Commit);
     EXPECT_EQ(tds::transactionCommand("rollback"), tds::TransactionCommand::Rollback);

@@ -73,6 +73,7 @@ std::vector<BatchStatement> splitBatch(std::string_view sql)
     std::size_t start = 0;
     int line = 1;
     int startLine = 1;
+    int depth = 0; // open parentheses of the statement so far
     const auto finish = [&](std::size_t end) {
         std::string_view piece = sql.substr(start, end - start);
         // The statement's line is that of its first non-blank character.
@@ -112,12 +113,16 @@ std::vector<BatchStatement> splitBatch(std::string_view sql)
             finish(i);
             start = ++i;
             startLine = line;
+            depth = 0;
+        } else if (c == '(' || c == ')') {
+            depth += c == '(' ? 1 : -1;
+            ++i;
         } else if (c == '\n') {
             ++line;
             ++i;
             const std::string word = firstWord(sql, i);
-            if (!startsStatement(word))
-                continue;
+            if (depth > 0 || !startsStatement(word))
+                continue; // inside parentheses (a subquery), or not a statement's first word
             const std::string_view pending = sql.substr(start, i - start);
             if (pending.find_first_not_of(" \t\r\n") == std::string_view::npos)
                 continue;
@@ -130,6 +135,7 @@ std::vector<BatchStatement> splitBatch(std::string_view sql)
             finish(i);
             start = i;
             startLine = line;
+            depth = 0;
         } else {
             ++i;
         }
