@@ -1,5 +1,6 @@
 #include "db/odbc/OdbcSession.h"
 
+#include "db/odbc/AseBatch.h"
 #include "db/odbc/OdbcCursor.h"
 #include "db/odbc/OdbcError.h"
 #include "db/odbc/StatementGroup.h"
@@ -86,6 +87,7 @@ OdbcSession::~OdbcSession()
     m_replayFailed = {};
     try {
         commitTransaction();
+        flushBatch();
     } catch (...) { // NOLINT(bugprone-empty-catch): a destructor cannot report, and a commit reports nothing
     }
 }
@@ -116,13 +118,18 @@ void OdbcSession::run(const std::string& sql)
     SQLFreeStmt(stmt.get(), SQL_CLOSE);
 }
 
-void OdbcSession::runStatement(const std::string& sql)
+void OdbcSession::refuseUnsendable(const std::string& sql)
 {
     // The driver would send the statement cut just before such a character; nothing at all is better.
     if (auto refused = findUnstorable(sql))
         throw std::runtime_error("The server's character set " + refused->charset + " has no character \"" +
                                  refused->character + "\": the statement was not sent.");
     applyStatementFault(sql, [this](const std::string& text) { run(text); });
+}
+
+void OdbcSession::runStatement(const std::string& sql)
+{
+    refuseUnsendable(sql);
     run(sql);
 }
 
@@ -140,7 +147,12 @@ void OdbcSession::execute(const std::string& sql)
 {
     if (!groups(sql)) {
         commitTransaction();
+        flushBatch();
         runStatement(sql);
+        return;
+    }
+    if (!m_standIn) {
+        queueInsert(sql);
         return;
     }
     if (!m_inTransaction) {
@@ -195,10 +207,40 @@ void OdbcSession::replay(const std::vector<std::string>& statements)
     m_replaying = false;
 }
 
+void OdbcSession::queueInsert(const std::string& sql)
+{
+    refuseUnsendable(sql); // what refuses a statement before it is sent still throws from its own execute()
+    if (m_batch.empty())
+        m_batchStart = groupNow();
+    m_batch.push_back(sql);
+    // Rows that come slowly do not wait long for the ones after them: a request is sent once it is full or as old
+    // as a stand-in group may grow.
+    if (m_batch.size() >= kBatchStatements || groupNow() - m_batchStart >= kGroupAge)
+        flushBatch();
+}
+
+void OdbcSession::flushBatch()
+{
+    if (m_batch.empty())
+        return;
+    // Taken out first: a report below may show a box, which flushes the group again.
+    const std::vector<std::string> batch = std::exchange(m_batch, {});
+    BatchOutcome outcome;
+    try {
+        outcome = sendBatch(m_link->dbc(), batch);
+    } catch (const std::exception&) {
+        outcome = {}; // not sent at all: every statement goes again on its own
+    }
+    for (const auto& [index, error] : outcome.failed)
+        if (m_replayFailed)
+            m_replayFailed(batch[index], error);
+    // A request that failed as a whole ran nothing: its statements run one at a time, each with its own report.
+    replay({batch.begin() + static_cast<std::ptrdiff_t>(outcome.resendFrom), batch.end()});
+}
+
 void OdbcSession::beginGroup(const ReplayFailed& replayFailed)
 {
-    if (!m_standIn)
-        return; // ASE: every statement on its own, in autocommit
+    // ASE: INSERT statements go in requests of several (flushBatch), each still committed on its own.
     m_grouping = true;
     m_replayFailed = replayFailed;
 }
@@ -206,6 +248,7 @@ void OdbcSession::beginGroup(const ReplayFailed& replayFailed)
 void OdbcSession::commitGroup()
 {
     commitTransaction();
+    flushBatch();
 }
 
 void OdbcSession::commitTransaction()
@@ -230,6 +273,7 @@ void OdbcSession::commitTransaction()
 void OdbcSession::endGroup()
 {
     commitTransaction();
+    flushBatch();
     m_grouping = false;
     m_replayFailed = {};
 }
@@ -251,6 +295,7 @@ long long OdbcSession::countRows(const std::string& sql)
 
 std::unique_ptr<Cursor> OdbcSession::query(const std::string& sql)
 {
+    flushBatch(); // what the session has executed is on the server before it is read back
     long long count = countRows(sql);
     if (m_openReader && !m_reader)
         m_reader = m_openReader();
@@ -259,6 +304,7 @@ std::unique_ptr<Cursor> OdbcSession::query(const std::string& sql)
 
 std::unique_ptr<Cursor> OdbcSession::tablesSchema()
 {
+    flushBatch();
     Statement stmt(m_link->dbc());
     stmt.check(SQLTables(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), "Listing the tables");
     std::vector<std::vector<Value>> rows;

@@ -19,7 +19,8 @@ std::string countStatement(const std::string& sql);
 
 // An open ASEOLEDB session: statements one at a time in autocommit, rows streamed with an exact count first. On the
 // stand-in, the INSERT statements of a group (beginGroup) go into transactions of up to kGroupStatements statements
-// or kGroupAge; ASE keeps every statement on its own.
+// or kGroupAge; on ASE they go in requests of up to kBatchStatements statements or kGroupAge, still in autocommit,
+// each row's failure reported through the group's ReplayFailed.
 // Rows may be read through a second connection of their own (`openReader`, opened at the first query); without
 // one they come through the session's connection.
 class OdbcSession : public ProviderConnection {
@@ -46,12 +47,15 @@ public:
 
 private:
     long long countRows(const std::string& sql);
-    void run(const std::string& sql);          // as it is, nothing checked
-    void runStatement(const std::string& sql); // a statement of the user's
+    void run(const std::string& sql);              // as it is, nothing checked
+    void refuseUnsendable(const std::string& sql); // throws in place of a statement not to be sent
+    void runStatement(const std::string& sql);     // a statement of the user's
     bool groups(const std::string& sql) const;
     bool transactionOpen();
     void replay(const std::vector<std::string>& statements);
     void commitTransaction();
+    void queueInsert(const std::string& sql);
+    void flushBatch();
 
     std::shared_ptr<OdbcLink> m_link;
     bool m_standIn;
@@ -67,6 +71,8 @@ private:
     std::chrono::steady_clock::time_point m_groupStart;
     ReplayFailed m_replayFailed;
     std::unique_ptr<Statement> m_statement; // the stand-in's one statement handle
+    std::vector<std::string> m_batch;       // ASE: the group's INSERT statements not sent yet
+    std::chrono::steady_clock::time_point m_batchStart;
 };
 
 } // namespace db::odbc

@@ -8,6 +8,8 @@
 #include "frame/TableList.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <set>
 #include <sqlite3.h>
 
 namespace transfertest {
@@ -329,6 +331,106 @@ TEST_F(AseServerTest, ARowWithACharacterTheServersSetLacksIsRefusedWholeAndTheOt
                          reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
     sqlite3_finalize(stmt);
     EXPECT_EQ(stored, (std::vector<std::string>{"tea|plain", "caf\xC3\xA9|na\xC3\xAFve"}));
+}
+
+// The statements the server ran that hold `text`.
+std::vector<std::string> logged(const tds::Server& server, const std::string& text)
+{
+    std::vector<std::string> out;
+    for (const auto& sql : const_cast<tds::Server&>(server).database().statementLog())
+        if (sql.find(text) != std::string::npos)
+            out.push_back(sql);
+    return out;
+}
+
+// Rows r001 … rNNN; those numbered in `marked` carry `marker` in their second column. With `memo`, a third value
+// of several lines.
+std::vector<std::vector<db::Value>> numberedRows(int count, const std::vector<int>& marked, const std::string& marker,
+                                                 bool memo = false)
+{
+    std::vector<std::vector<db::Value>> rows;
+    for (int i = 1; i <= count; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof name, "r%03d", i);
+        const bool mark = std::find(marked.begin(), marked.end(), i) != marked.end();
+        rows.push_back({db::Value(std::string(name)), db::Value(mark ? marker : std::string("fine"))});
+        if (memo)
+            rows.back().emplace_back(std::string(static_cast<std::size_t>(i % 4), '\n') + "end");
+    }
+    return rows;
+}
+
+// A group's rows reach the server many to a request. Two rows that fail there are reported each with its own
+// statement, the others all arrive, and no row runs twice.
+TEST_F(AseServerTest, RowsThatFailInsideARequestAreReportedWithTheirOwnStatementsAndNoRowRunsTwice)
+{
+    tds::ServerConfig config;
+    config.keepStatementLog = true;
+    config.duplicateMarker = "TAKEN";
+    tds::Server server(config);
+    useServer(server);
+    // Values of several lines move each statement's first line in the request.
+    foxTable("many", {{"N", 'C', 4}, {"V", 'C', 8}, {"M", 'M', 4}}, numberedRows(100, {3, 57}, "TAKEN", true));
+    fill(m_list1, {"many"}, {"many"}, "many");
+    commands::sendToAse(m_window);
+
+    const auto reports = errorReports();
+    ASSERT_EQ(reports.size(), 2u);
+    for (const auto& [report, row] : {std::pair(reports[0], "r003"), std::pair(reports[1], "r057")}) {
+        const auto statements = logged(server, row);
+        ASSERT_EQ(statements.size(), 1u) << row;
+        EXPECT_TRUE(report.ends_with("sql: " + statements[0])) << report;
+        EXPECT_NE(report.find("Attempt to insert duplicate key row"), std::string::npos) << report;
+        EXPECT_NE(report.find("at line 238"), std::string::npos) << report;
+    }
+    const auto inserts = logged(server, "INSERT INTO [many]");
+    EXPECT_EQ(inserts.size(), 100u);
+    EXPECT_EQ(std::set<std::string>(inserts.begin(), inserts.end()).size(), 100u);
+    useServer(m_server);
+    std::lock_guard lock(server.database().mutex());
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(server.database().handle(), "SELECT COUNT(*), MIN([N]), MAX([N]) FROM [many]", -1,
+                                 &stmt, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(stmt, 0), 98);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)), "r001");
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2)), "r100");
+    sqlite3_finalize(stmt);
+}
+
+// A request the server refuses as a whole ran nothing: its rows go again one at a time, with the reports a row
+// sent alone gets, and every row runs once.
+TEST_F(AseServerTest, ARequestRefusedWholeIsSentAgainRowByRow)
+{
+    tds::ServerConfig config;
+    config.keepStatementLog = true;
+    config.syntaxMarker = "GARBLED";
+    tds::Server server(config);
+    useServer(server);
+    foxTable("few", {{"N", 'C', 4}, {"V", 'C', 8}}, numberedRows(10, {4}, "GARBLED"));
+    fill(m_list1, {"few"}, {"few"}, "few");
+    commands::sendToAse(m_window);
+
+    const auto reports = errorReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].ends_with("sql: INSERT INTO [few] VALUES('r004', 'GARBLED')")) << reports[0];
+    EXPECT_NE(reports[0].find("Incorrect syntax near 'GARBLED'."), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("at line 238"), std::string::npos) << reports[0];
+    const auto inserts = logged(server, "INSERT INTO [few]");
+    EXPECT_EQ(inserts.size(), 9u); // each alone, and the refused one not at all; the refused request ran nothing
+    EXPECT_EQ(std::set<std::string>(inserts.begin(), inserts.end()).size(), 9u);
+    std::lock_guard lock(server.database().mutex());
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(
+        sqlite3_prepare_v2(server.database().handle(), "SELECT [N] FROM [few] ORDER BY rowid", -1, &stmt, nullptr),
+        SQLITE_OK);
+    std::vector<std::string> names;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"r001", "r002", "r003", "r005", "r006", "r007", "r008", "r009", "r010"}));
 }
 
 } // namespace

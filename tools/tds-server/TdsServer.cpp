@@ -3,6 +3,7 @@
 #include "TdsSession.h"
 
 #include <arpa/inet.h>
+#include <filesystem>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -13,20 +14,67 @@
 
 namespace tds {
 
-Database::Database(const std::string& path)
+namespace {
+
+sqlite3* openFile(const std::string& path)
 {
-    if (sqlite3_open(path.c_str(), &m_db) != SQLITE_OK) {
-        const std::string why = m_db ? sqlite3_errmsg(m_db) : "out of memory";
-        sqlite3_close(m_db);
+    sqlite3* db = nullptr;
+    // Each connection is used by one thread at a time (a session's own, or the owner's under mutex()), so SQLite
+    // need not lock every call.
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
+        const std::string why = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
         throw std::runtime_error("Cannot open the test server's database " + path + ": " + why);
     }
-    sqlite3_busy_timeout(m_db, 5000);
-    sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+    return db;
+}
+
+std::string temporaryPath()
+{
+    static std::atomic<int> counter{0};
+    return (std::filesystem::temp_directory_path() /
+            ("corvalen-tds-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".db"))
+        .string();
+}
+
+} // namespace
+
+Database::Database(const std::string& path)
+    : m_path(path.empty() || path == ":memory:" ? temporaryPath() : path), m_temporary(m_path != path)
+{
+    if (m_temporary)
+        std::filesystem::remove(m_path);
+    m_db = openFile(m_path);
 }
 
 Database::~Database()
 {
     sqlite3_close(m_db);
+    if (m_temporary) {
+        std::error_code ignored;
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            std::filesystem::remove(m_path + suffix, ignored);
+    }
+}
+
+sqlite3* Database::openConnection() const
+{
+    return openFile(m_path);
+}
+
+void Database::logStatement(const std::string& sql)
+{
+    std::lock_guard lock(m_logMutex);
+    m_log.push_back(sql);
+}
+
+std::vector<std::string> Database::statementLog() const
+{
+    std::lock_guard lock(m_logMutex);
+    return m_log;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 struct sqlite3;
 
@@ -28,9 +29,17 @@ struct ServerConfig {
     // ISO 8859-1 (and cuts a statement at a character the set lacks, as with a real server); requests are read
     // back into UTF-8 for SQLite. Results travel as stored: use ASCII in what an iso_1 test reads back.
     std::string charset = "utf8";
+    // Keep every statement the server runs, in order, for tests that check what reached it (Database::statementLog).
+    bool keepStatementLog = false;
+    // Faults for tests, off when empty: an INSERT holding `duplicateMarker` fails when it runs, as against a unique
+    // index (2601, then 3621); a statement holding `syntaxMarker` does not compile (102), which stops its batch.
+    std::string duplicateMarker;
+    std::string syntaxMarker;
 };
 
-// The SQLite database behind the server, shared by all sessions one request at a time.
+// The SQLite database file behind the server. Every session opens a connection of its own on it, so each has its
+// own transaction, as each ASE connection does; ":memory:" stands for a temporary file removed with the server.
+// handle() is the owner's connection (tests read and write through it, under mutex() among themselves).
 class Database {
 public:
     explicit Database(const std::string& path);
@@ -39,10 +48,20 @@ public:
     Database& operator=(const Database&) = delete;
     sqlite3* handle() const { return m_db; }
     std::mutex& mutex() { return m_mutex; }
+    // A new connection on the file, in WAL mode and waiting up to 5 s for another connection's lock; the caller
+    // closes it.
+    sqlite3* openConnection() const;
+
+    void logStatement(const std::string& sql);
+    std::vector<std::string> statementLog() const;
 
 private:
+    std::string m_path;
+    bool m_temporary = false;
     sqlite3* m_db = nullptr;
     std::mutex m_mutex;
+    mutable std::mutex m_logMutex;
+    std::vector<std::string> m_log;
 };
 
 // A small TDS 5.0 server for tests: FreeTDS's ODBC driver logs in over loopback and runs SQL on SQLite. It listens

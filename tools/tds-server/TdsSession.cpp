@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <sqlite3.h>
+#include <utility>
 
 namespace tds {
 namespace {
@@ -61,6 +62,23 @@ std::string lowerWord(std::string s)
     for (auto& c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
+}
+
+bool hasMarker(const std::string& statement, const std::string& marker)
+{
+    return !marker.empty() && statement.find(marker) != std::string::npos;
+}
+
+// The statement's first word, lower-cased.
+std::string firstWord(const std::string& statement)
+{
+    std::size_t at = 0;
+    while (at < statement.size() && std::isspace(static_cast<unsigned char>(statement[at])))
+        ++at;
+    std::size_t end = at;
+    while (end < statement.size() && std::isalpha(static_cast<unsigned char>(statement[end])))
+        ++end;
+    return lowerWord(statement.substr(at, end - at));
 }
 
 std::string unquoteName(const std::string& name)
@@ -120,7 +138,7 @@ void Response::writeDone(const PendingDone& d, bool more)
 {
     m_tokens.u8(d.token);
     m_tokens.u16(static_cast<std::uint32_t>(d.status | (more ? DoneMore : 0)));
-    m_tokens.u16(0); // transaction state: not in a transaction
+    m_tokens.u16(m_inTransaction ? 1 : 0); // transaction state: 1 in progress, 0 none
     m_tokens.u32(d.count);
 }
 
@@ -130,7 +148,7 @@ void Response::done(std::uint8_t token, std::uint16_t status, std::uint32_t coun
     m_pending = PendingDone{token, status, count};
 }
 
-void Response::error(const AseError& e, const std::string& serverName, const std::string& procedure)
+void Response::error(const AseError& e, const std::string& serverName, const std::string& procedure, int line)
 {
     TokenWriter& out = tokens();
     out.u8(TokenEed);
@@ -147,7 +165,7 @@ void Response::error(const AseError& e, const std::string& serverName, const std
     out.bytes(text);
     out.shortString(serverName);
     out.shortString(procedure);
-    out.u16(1); // line
+    out.u16(static_cast<std::uint32_t>(std::clamp(line, 1, 65535)));
     out.patchLength16(at);
 }
 
@@ -178,8 +196,14 @@ void Response::finish()
 }
 
 Session::Session(int fd, int spid, const ServerConfig& config, Database& database, const std::atomic<bool>& stop)
-    : m_channel(fd), m_spid(spid), m_config(config), m_database(database), m_stop(stop)
+    : m_channel(fd), m_spid(spid), m_config(config), m_database(database), m_db(database.openConnection()), m_stop(stop)
 {
+}
+
+Session::~Session()
+{
+    // What a connection leaves uncommitted is rolled back, as ASE does when a client goes away.
+    sqlite3_close_v2(m_db);
 }
 
 void Session::run()
@@ -307,7 +331,10 @@ void Session::handleRequest(const Message& message)
 void Session::handleLanguage(const std::string& request, Response& response)
 {
     const std::string sql = m_config.charset == "iso_1" ? latin1ToUtf8(request) : request;
-    const auto commands = sessionCommands(sql);
+    const std::string first = firstWord(sql);
+    const auto commands = first == "set" || first == "use" || first == "select"
+                              ? sessionCommands(sql)
+                              : std::vector<std::vector<std::string>>{};
     if (!commands.empty()) {
         handleSessionCommands(commands, response);
         return;
@@ -316,7 +343,7 @@ void Session::handleLanguage(const std::string& request, Response& response)
         runProcedure(call->procedure, call->arguments, response);
         return;
     }
-    runSql(sql, response);
+    runBatch(sql, response);
 }
 
 bool Session::handleSessionCommands(const std::vector<std::vector<std::string>>& commands, Response& response)
@@ -351,6 +378,15 @@ bool Session::handleSessionCommands(const std::vector<std::vector<std::string>>&
             }
             envChange(response.tokens(), 1, name, m_currentDatabase);
             m_currentDatabase = name;
+            response.done(TokenDone, 0);
+        } else if (command.size() >= 3 && lowerWord(command[1]) == "chained") {
+            if (m_tranCount > 0) {
+                response.error(AseError(226, 16, "SET CHAINED command not allowed within multi-statement transaction."),
+                               m_config.serverName);
+                response.done(TokenDone, DoneError);
+                continue;
+            }
+            m_chained = lowerWord(command[2]) == "on";
             response.done(TokenDone, 0);
         } else if (command.size() >= 3 && lowerWord(command[1]) == "textsize") {
             // ASE: a size of 0 (or none that reads as a number) puts back the default.
@@ -459,9 +495,8 @@ void Session::spTables(const std::vector<std::optional<std::string>>& args, Resp
         " WHERE name GLOB ?2 AND 'dbo' GLOB ?3 AND ?1 GLOB ?4"
         "  AND (?5 IS NULL OR instr(?5, ',' || replace(kind, ' ', '') || ',') > 0)"
         " ORDER BY TABLE_TYPE, TABLE_NAME";
-    std::lock_guard lock(m_database.mutex());
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(m_database.handle(), sql, -1, &stmt, nullptr);
+    sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr);
     const std::string name = likeToGlob(arg(0)), owner = likeToGlob(arg(1)), qualifier = likeToGlob(arg(2));
     sqlite3_bind_text(stmt, 1, m_currentDatabase.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(stmt, 2, name.c_str(), -1, SQLITE_TRANSIENT);
@@ -469,40 +504,181 @@ void Session::spTables(const std::vector<std::optional<std::string>>& args, Resp
     sqlite3_bind_text(stmt, 4, qualifier.c_str(), -1, SQLITE_TRANSIENT);
     if (!types.empty())
         sqlite3_bind_text(stmt, 5, types.c_str(), -1, SQLITE_TRANSIENT);
-    const bool completed = streamStatement(stmt, response, TokenDoneInProc);
+    const Outcome outcome = streamStatement(stmt, response, TokenDoneInProc);
     sqlite3_finalize(stmt);
-    if (!completed)
+    if (outcome != Outcome::Completed)
         return;
     response.tokens().u8(TokenReturnStatus);
     response.tokens().i32(0);
     response.done(TokenDoneProc, 0);
 }
 
-void Session::runSql(const std::string& sql, Response& response)
+void Session::runBatch(const std::string& sql, Response& response)
 {
-    const std::string text = rewriteEmptyLiterals(applyStringRules(sql));
-    std::lock_guard lock(m_database.mutex());
-    sqlite3* db = m_database.handle();
-    const char* tail = text.c_str();
-    for (int guard = 0; guard < 10000 && *tail; ++guard) {
+    struct Planned {
+        BatchStatement statement;
+        std::vector<std::vector<std::string>> session;
+        std::optional<TransactionCommand> transaction;
+        std::optional<ConditionalEnd> conditional;
+        std::string text; // as SQLite takes it
         sqlite3_stmt* stmt = nullptr;
-        const char* next = nullptr;
-        if (sqlite3_prepare_v2(db, tail, -1, &stmt, &next) != SQLITE_OK) {
-            response.error(aseErrorFromSqlite(sqlite3_extended_errcode(db), sqlite3_errmsg(db)), m_config.serverName);
-            response.done(TokenDone, DoneError);
-            return;
+    };
+    std::vector<BatchStatement> statements = splitBatch(sql);
+    std::vector<Planned> plan;
+    plan.reserve(statements.size());
+    const auto finalizeAll = [&] {
+        for (auto& p : plan)
+            sqlite3_finalize(std::exchange(p.stmt, nullptr));
+    };
+    // ASE compiles the whole batch before it runs any of it: a syntax error anywhere means that nothing runs. A
+    // statement that does not compile for another reason (a table the batch creates first) is compiled again when
+    // its turn comes.
+    for (auto& statement : statements) {
+        Planned p{std::move(statement), {}, {}, {}, {}, nullptr};
+        const std::string first = firstWord(p.statement.text);
+        if (first == "set" || first == "use" || first == "select")
+            p.session = sessionCommands(p.statement.text);
+        if (first == "begin" || first == "commit" || first == "rollback")
+            p.transaction = transactionCommand(p.statement.text);
+        if (first == "if")
+            p.conditional = conditionalEnd(p.statement.text);
+        if (p.session.empty() && !p.transaction && !p.conditional) {
+            p.text = rewriteEmptyLiterals(applyStringRules(p.statement.text));
+            if (hasMarker(p.text, m_config.syntaxMarker)) {
+                response.error(AseError(102, 15, "Incorrect syntax near '" + m_config.syntaxMarker + "'.", 181),
+                               m_config.serverName, {}, p.statement.line);
+                response.done(TokenDone, DoneError);
+                finalizeAll();
+                return;
+            }
+            if (sqlite3_prepare_v2(m_db, p.text.c_str(), static_cast<int>(p.text.size() + 1), &p.stmt, nullptr) !=
+                    SQLITE_OK &&
+                isParseError(sqlite3_errmsg(m_db))) {
+                response.error(aseErrorFromSqlite(sqlite3_extended_errcode(m_db), sqlite3_errmsg(m_db)),
+                               m_config.serverName, {}, p.statement.line);
+                response.done(TokenDone, DoneError);
+                finalizeAll();
+                return;
+            }
         }
-        tail = next;
-        if (!stmt)
-            continue; // only blanks or a comment
-        const bool completed = streamStatement(stmt, response, TokenDone);
-        sqlite3_finalize(stmt);
-        if (!completed)
-            return;
+        plan.push_back(std::move(p));
     }
+    // Statements that change rows outside a transaction, one after another, share one SQLite transaction that is
+    // committed when anything else comes or the batch ends: each is still atomic on its own (SQLite undoes a failed
+    // statement alone) and the batch costs one commit rather than one a row. Should a failure or the commit lose
+    // that transaction (a full disk), the statements that had succeeded in it run again on their own.
+    std::vector<sqlite3_stmt*> grouped;
+    bool groupOpen = false;
+    const auto runAgain = [&] {
+        for (sqlite3_stmt* stmt : std::exchange(grouped, {})) {
+            sqlite3_reset(stmt);
+            while (sqlite3_step(stmt) == SQLITE_ROW) {
+            }
+        }
+    };
+    const auto endGroup = [&] {
+        if (!std::exchange(groupOpen, false))
+            return;
+        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            runAgain();
+        }
+        grouped.clear();
+    };
+    for (auto& p : plan) {
+        const int line = p.statement.line;
+        if (m_config.keepStatementLog)
+            m_database.logStatement(p.statement.text);
+        const bool groupable = p.session.empty() && !p.transaction && !p.conditional && m_tranCount == 0 &&
+                               !m_chained && changesRows(p.text);
+        if (!groupable)
+            endGroup();
+        response.setInTransaction(m_tranCount > 0);
+        if (!p.session.empty()) {
+            if (!handleSessionCommands(p.session, response))
+                break;
+            continue;
+        }
+        try {
+            if (p.transaction) {
+                runTransactionCommand(*p.transaction);
+                response.setInTransaction(m_tranCount > 0);
+                response.done(TokenDone, 0);
+                continue;
+            }
+            if (p.conditional) {
+                if (m_tranCount > 0)
+                    runTransactionCommand(p.conditional->end);
+                if (p.conditional->beginAfter)
+                    runTransactionCommand(TransactionCommand::Begin);
+                response.setInTransaction(m_tranCount > 0);
+                response.done(TokenDone, 0);
+                continue;
+            }
+            if (!p.stmt && sqlite3_prepare_v2(m_db, p.text.c_str(), static_cast<int>(p.text.size() + 1), &p.stmt,
+                                              nullptr) != SQLITE_OK)
+                throw aseErrorForStatement(p.text, sqlite3_extended_errcode(m_db), sqlite3_errmsg(m_db));
+            if (!p.stmt)
+                continue; // only a comment
+            if (m_tranCount > 0 && isDefinition(p.text))
+                throw definitionInTransaction(p.text, m_currentDatabase);
+            if (changesRows(p.text) && hasMarker(p.text, m_config.duplicateMarker))
+                throw aseErrorFromSqlite(SQLITE_CONSTRAINT_UNIQUE, "UNIQUE constraint failed: marked.row");
+            if (m_chained && m_tranCount == 0 && startsTransactionWhenChained(p.text)) {
+                sqliteCommand("BEGIN");
+                m_tranCount = 1;
+                response.setInTransaction(true);
+            }
+        } catch (const AseError& e) {
+            statementError(e, response, TokenDone, line);
+            continue;
+        }
+        if (groupable && !groupOpen)
+            groupOpen = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+        const Outcome outcome = streamStatement(p.stmt, response, TokenDone, line);
+        if (outcome == Outcome::Completed && groupOpen)
+            grouped.push_back(p.stmt);
+        if (groupOpen && sqlite3_get_autocommit(m_db)) {
+            groupOpen = false;
+            runAgain();
+        }
+        if (outcome == Outcome::Cancelled)
+            break;
+    }
+    endGroup();
+    response.setInTransaction(m_tranCount > 0);
+    finalizeAll();
 }
 
-bool Session::streamStatement(sqlite3_stmt* stmt, Response& response, std::uint8_t doneToken)
+void Session::sqliteCommand(const char* sql)
+{
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw aseErrorFromSqlite(sqlite3_extended_errcode(m_db), sqlite3_errmsg(m_db));
+}
+
+// @@trancount as ASE keeps it: begin counts up, commit counts down and commits at zero, rollback ends everything.
+// A commit or rollback without a transaction is accepted and does nothing.
+void Session::runTransactionCommand(TransactionCommand command)
+{
+    switch (command) {
+    case TransactionCommand::Begin:
+        if (m_tranCount == 0)
+            sqliteCommand("BEGIN");
+        ++m_tranCount;
+        break;
+    case TransactionCommand::Commit:
+        if (m_tranCount == 1)
+            sqliteCommand("COMMIT");
+        m_tranCount = std::max(0, m_tranCount - 1);
+        break;
+    case TransactionCommand::Rollback:
+        if (m_tranCount > 0)
+            sqliteCommand("ROLLBACK");
+        m_tranCount = 0;
+        break;
+    }
+}
+Session::Outcome Session::streamStatement(sqlite3_stmt* stmt, Response& response, std::uint8_t doneToken, int line)
 {
     sqlite3* db = sqlite3_db_handle(stmt);
     const int columns = sqlite3_column_count(stmt);
@@ -528,19 +704,17 @@ bool Session::streamStatement(sqlite3_stmt* stmt, Response& response, std::uint8
                 response.tokens().append(row);
                 if (++rows % 32 == 0 && response.sendSomeAndCheckAttention()) {
                     response.cancelled();
-                    return false;
+                    return Outcome::Cancelled;
                 }
             }
         }
     } catch (const AseError& e) {
-        response.error(e, m_config.serverName);
-        response.done(doneToken, DoneError);
-        return false;
+        statementError(e, response, doneToken, line);
+        return Outcome::Failed;
     }
     if (rc != SQLITE_DONE) {
-        response.error(aseErrorFromSqlite(sqlite3_extended_errcode(db), sqlite3_errmsg(db)), m_config.serverName);
-        response.done(doneToken, DoneError);
-        return false;
+        statementError(aseErrorFromSqlite(sqlite3_extended_errcode(db), sqlite3_errmsg(db)), response, doneToken, line);
+        return Outcome::Failed;
     }
     if (columns > 0)
         response.done(doneToken, DoneCount, rows);
@@ -548,7 +722,19 @@ bool Session::streamStatement(sqlite3_stmt* stmt, Response& response, std::uint8
         response.done(doneToken, DoneCount, static_cast<std::uint32_t>(sqlite3_changes(db)));
     else
         response.done(doneToken, 0);
-    return true;
+    return Outcome::Completed;
+}
+
+void Session::statementError(const AseError& e, Response& response, std::uint8_t doneToken, int line)
+{
+    // A failed statement may have ended the transaction it ran in (SQLite rolls back on some failures).
+    if (m_tranCount > 0 && sqlite3_get_autocommit(m_db))
+        m_tranCount = 0;
+    response.setInTransaction(m_tranCount > 0);
+    response.error(e, m_config.serverName, {}, line);
+    if (followedByCommandAborted(e.number))
+        response.error(commandAborted(), m_config.serverName, {}, line);
+    response.done(doneToken, DoneError);
 }
 
 } // namespace tds

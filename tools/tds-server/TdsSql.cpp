@@ -47,7 +47,7 @@ std::size_t quotedLength(std::string_view s, std::size_t at)
 
 std::string rewriteEmptyLiterals(std::string_view sql)
 {
-    if (!startsWithWord(sql, "insert"))
+    if (sql.find("''") == std::string_view::npos || !startsWithWord(sql, "insert"))
         return std::string(sql);
     std::string out;
     out.reserve(sql.size() + 8);
@@ -71,6 +71,8 @@ std::string rewriteEmptyLiterals(std::string_view sql)
 
 std::string applyStringRules(std::string_view sql)
 {
+    if (sql.find('+') == std::string_view::npos && sql.find('\\') == std::string_view::npos)
+        return std::string(sql); // nothing to join and no line continuation
     std::string out;
     out.reserve(sql.size());
     const auto skipBlanks = [&](std::size_t at, int step) {
@@ -134,6 +136,30 @@ std::string bare(std::string name)
 AseError aseErrorFromSqlite(int sqliteCode, const std::string& message)
 {
     std::smatch m;
+    if (sqliteCode == SQLITE_CONSTRAINT_UNIQUE || sqliteCode == SQLITE_CONSTRAINT_PRIMARYKEY) {
+        std::regex_search(message, m, std::regex(R"(failed: ([^.]*)\.?(.*))"));
+        const std::string table = m.empty() ? std::string("?") : m[1].str();
+        const std::string column = m.size() > 2 ? m[2].str() : std::string();
+        return withState(AseError(2601, 14,
+                                  "Attempt to insert duplicate key row in object '" + table + "' with unique index '" +
+                                      table + "_" + column + "'",
+                                  6),
+                         "23000");
+    }
+    if (sqliteCode == SQLITE_CONSTRAINT_NOTNULL) {
+        std::regex_search(message, m, std::regex(R"(failed: ([^.]*)\.(.*))"));
+        const std::string table = m.empty() ? std::string("?") : m[1].str();
+        const std::string column = m.empty() ? std::string("?") : m[2].str();
+        return withState(
+            AseError(233, 16, "The column " + column + " in table " + table + " does not allow null values.", 1),
+            "23000");
+    }
+    if (sqliteCode == SQLITE_CONSTRAINT_DATATYPE || message.find("datatype mismatch") != std::string::npos)
+        return withState(AseError(257, 16,
+                                  "Implicit conversion from datatype 'VARCHAR' to 'INT' is not allowed.  Use the "
+                                  "CONVERT function to run this query.",
+                                  1),
+                         "42000");
     if (std::regex_search(message, m, std::regex(R"(near \"(.*)\": syntax error)")))
         return withState(AseError(102, 15, "Incorrect syntax near '" + m[1].str() + "'.", 181), "42000");
     if (message.find("incomplete input") != std::string::npos)
@@ -155,6 +181,77 @@ AseError aseErrorFromSqlite(int sqliteCode, const std::string& message)
                                   "table definition."),
                          "21S01");
     return AseError(30000 + (sqliteCode & 0xFF), 16, message);
+}
+
+AseError aseErrorForStatement(std::string_view statement, int sqliteCode, const std::string& message)
+{
+    std::smatch m;
+    static const std::regex dropTable(R"(^\s*drop\s+table\s)", std::regex::icase);
+    const std::string text(statement);
+    if (std::regex_search(text, dropTable) &&
+        std::regex_search(message, m, std::regex(R"(no such table: (?:main\.)?(.*))")))
+        return withState(AseError(3701, 11,
+                                  "Cannot drop the table '" + bare(m[1].str()) +
+                                      "', because it doesn't exist in the system catalogs.",
+                                  1),
+                         "42S02");
+    return aseErrorFromSqlite(sqliteCode, message);
+}
+
+bool isParseError(const std::string& message)
+{
+    return message.find("syntax error") != std::string::npos || message.find("incomplete input") != std::string::npos ||
+           message.find("unrecognized token") != std::string::npos;
+}
+
+bool followedByCommandAborted(int number)
+{
+    return number == 2601 || number == 233;
+}
+
+AseError commandAborted()
+{
+    return AseError(3621, 10, "Command has been aborted.", 0);
+}
+
+bool isDefinition(std::string_view statement)
+{
+    return startsWithWord(statement, "create") || startsWithWord(statement, "drop") ||
+           startsWithWord(statement, "alter");
+}
+
+AseError definitionInTransaction(std::string_view statement, const std::string& database)
+{
+    std::string command;
+    std::size_t at = 0;
+    for (int word = 0; word < 2; ++word) {
+        while (at < statement.size() && std::isspace(static_cast<unsigned char>(statement[at])))
+            ++at;
+        const std::size_t from = at;
+        while (at < statement.size() && std::isalpha(static_cast<unsigned char>(statement[at])))
+            ++at;
+        command += (word ? " " : "") + std::string(statement.substr(from, at - from));
+    }
+    for (auto& c : command)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return withState(AseError(2762, 16,
+                              "The '" + command +
+                                  "' command is not allowed within a multi-statement transaction in "
+                                  "the '" +
+                                  database + "' database.",
+                              3),
+                     "ZZZZZ");
+}
+
+bool changesRows(std::string_view statement)
+{
+    return startsWithWord(statement, "insert") || startsWithWord(statement, "update") ||
+           startsWithWord(statement, "delete");
+}
+
+bool startsTransactionWhenChained(std::string_view statement)
+{
+    return startsWithWord(statement, "select") || changesRows(statement);
 }
 
 std::optional<ProcCall> parseExec(std::string_view sql)
