@@ -128,8 +128,8 @@ void AseSend::sendRows(const std::string& name)
         m_target->endGroup();
 }
 
-// A row of a group whose transaction was lost and that failed when it ran again on its own: reported as its
-// INSERT is, with its own statement.
+// A row of a group that failed after its own Execute returned (in a request of many rows, or run again on its own
+// after its group's transaction was lost): reported as its INSERT is, with its own statement.
 void AseSend::reportReplayed(const std::string& sql, const std::exception_ptr& error)
 {
     const std::string current = std::exchange(m_statement, sql);

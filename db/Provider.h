@@ -93,10 +93,12 @@ public:
     virtual std::unique_ptr<Cursor> tablesSchema() = 0;
 
     // Grouping: from beginGroup() until endGroup() a provider may put INSERT statements into transactions of its
-    // own and commit them when it sees fit; commitGroup() makes every statement executed so far durable. A statement
-    // that fails still throws from its own execute(). When a whole group is lost (its transaction aborted), the
-    // provider runs its statements again one by one on their own, and each one that fails then goes to
-    // `replayFailed` with its error. Providers that run every statement on its own ignore all three.
+    // own, or hold them and send or write them together, and commit them when it sees fit; commitGroup() makes every
+    // statement executed so far durable. A statement refused before it is held (a value that cannot be converted or
+    // stored) still throws from its own execute(). A held statement that fails when the provider sends or writes it,
+    // and each statement of a group that was lost whole and failed when run again on its own, goes to
+    // `replayFailed` with its own text and error; no statement is ever run twice once it succeeded. Providers that
+    // run every statement on its own ignore all three.
     using ReplayFailed = std::function<void(const std::string& sql, std::exception_ptr error)>;
     virtual void beginGroup(const ReplayFailed& /*replayFailed*/) {}
     virtual void commitGroup() {}
