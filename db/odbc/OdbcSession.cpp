@@ -123,7 +123,8 @@ void OdbcSession::runStatement(const std::string& sql)
         throw std::runtime_error("The server's character set " + refused->charset + " has no character \"" +
                                  refused->character + "\": the statement was not sent.");
     applyStatementFault(sql, [this](const std::string& text) { run(text); });
-    run(sql);
+    if (!m_standIn || !m_inserts.run(m_link->dbc(), sql))
+        run(sql);
 }
 
 bool OdbcSession::groups(const std::string& sql) const

@@ -2,6 +2,7 @@
 
 #include "db/Provider.h"
 #include "db/odbc/OdbcConnect.h"
+#include "db/odbc/PreparedInsert.h"
 #include "db/odbc/ServerCharset.h"
 
 #include <chrono>
@@ -67,6 +68,7 @@ private:
     std::chrono::steady_clock::time_point m_groupStart;
     ReplayFailed m_replayFailed;
     std::unique_ptr<Statement> m_statement; // the stand-in's one statement handle
+    PreparedInsert m_inserts;               // the stand-in's rows
 };
 
 } // namespace db::odbc
