@@ -29,15 +29,17 @@ std::string foxProName(const std::string& name)
 
 std::string doubleQuotes(const std::string& text)
 {
-    if (text.find('\'') == std::string::npos)
+    std::size_t quote = text.find('\'');
+    if (quote == std::string::npos)
         return text;
     std::string out;
     out.reserve(text.size() + 8);
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
+    std::size_t from = 0;
+    for (; quote != std::string::npos; quote = text.find('\'', from)) {
+        out.append(text, from, quote + 1 - from).append(1, '\'');
+        from = quote + 1;
     }
+    out.append(text, from);
     return out;
 }
 
