@@ -53,16 +53,26 @@ bool PreparedInsert::run(Dbc dbc, const std::string& sql)
         m_boundAt[i] = at;
     }
     const SQLRETURN rc = SQLExecute(stmt.get());
-    if (rc != SQL_NO_DATA && !succeeded(rc)) {
-        try {
-            stmt.check(rc, "Executing a statement");
-        } catch (...) {
-            SQLFreeStmt(stmt.get(), SQL_CLOSE);
-            throw;
-        }
+    try {
+        if (rc != SQL_NO_DATA)
+            stmt.check(rc, "Executing a statement"); // before any other call on the handle clears the report
+    } catch (...) {
+        SQLFreeStmt(stmt.get(), SQL_CLOSE);
+        releaseLarge();
+        throw;
     }
     SQLFreeStmt(stmt.get(), SQL_CLOSE);
+    releaseLarge();
     return true;
+}
+
+void PreparedInsert::releaseLarge()
+{
+    // A long memo's copy is not kept for the rows after it. The next row binds the value again, as it does any
+    // value whose buffer moved.
+    for (auto& value : m_values)
+        if (value.capacity() > kKeptValueBytes)
+            std::string().swap(value);
 }
 
 } // namespace db::odbc

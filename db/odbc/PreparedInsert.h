@@ -23,6 +23,9 @@ public:
 
 private:
     bool prepare(Dbc dbc, const PlainInsert& insert);
+    void releaseLarge();
+
+    static constexpr std::size_t kKeptValueBytes = 1 << 20;
 
     std::unique_ptr<Statement> m_statement;
     std::string m_head;
