@@ -81,12 +81,31 @@ public:
         return true;
     }
 
-    // A quoted text, its doubled quotes made single, into `value`.
+    // One or more quoted texts joined by +, as one text with their doubled quotes made single, into `value`.
+    bool joinedTexts(std::string& value)
+    {
+        value.clear();
+        if (!quoted(value))
+            return false;
+        for (;;) {
+            const std::size_t before = m_at;
+            spaces();
+            if (!character('+')) {
+                m_at = before;
+                return true;
+            }
+            spaces();
+            if (!quoted(value))
+                return false;
+        }
+    }
+
+private:
+    // A quoted text, its doubled quotes made single, appended to `value`.
     bool quoted(std::string& value)
     {
         if (!character('\''))
             return false;
-        value.clear();
         for (;;) {
             const std::size_t quote = m_sql.find('\'', m_at);
             if (quote == std::string_view::npos)
@@ -99,7 +118,6 @@ public:
         }
     }
 
-private:
     std::string_view m_sql;
     std::size_t m_at = 0;
 };
@@ -127,7 +145,7 @@ bool readPlainInsert(std::string_view sql, std::vector<std::string>& values, Pla
         r.spaces();
         if (count == values.size())
             values.emplace_back();
-        if (!r.quoted(values[count]))
+        if (!r.joinedTexts(values[count]))
             return false;
         ++count;
         r.spaces();

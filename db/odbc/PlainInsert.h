@@ -8,8 +8,10 @@
 namespace db::odbc {
 
 // An INSERT of the plain shape the send command builds: INSERT INTO <name> VALUES('..', '..', ...), the name in
-// brackets or a bare identifier, every value a quoted text with its quotes doubled. `head` is the statement up to
-// the opening parenthesis of the values, as written.
+// brackets or a bare identifier, every value a quoted text with its quotes doubled, or several joined by + (the
+// send splits a text after a backslash that ends a line, which ASE would take for a line continuation; ASE joins
+// the pieces, where SQLite would add them as numbers). `head` is the statement up to the opening parenthesis of
+// the values, as written.
 struct PlainInsert {
     std::string_view head;
     std::size_t count = 0; // values found

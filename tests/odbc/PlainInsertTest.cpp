@@ -30,6 +30,9 @@ TEST(PlainInsertTest, ReadsTheCommandsInsertWithItsValuesUnquoted)
     EXPECT_EQ(head, "INSERT INTO [My Table] VALUES");
     EXPECT_EQ(valuesOf(" insert into t values ('a' ,\n'b;c)')\r\n", &head), (std::vector<std::string>{"a", "b;c)"}));
     EXPECT_EQ(head, "insert into t values");
+    // Texts joined by +, as the send splits one after a backslash that ends a line, are one value.
+    EXPECT_EQ(valuesOf("INSERT INTO [t] VALUES('C:\\' + '\r\nit''s', 'x'+'y' +'')"),
+              (std::vector<std::string>{"C:\\\r\nit's", "xy"}));
 
     // The vector's strings are reused from row to row; only `count` of them belong to the row.
     std::vector<std::string> values;
@@ -45,7 +48,9 @@ TEST(PlainInsertTest, AnythingElseIsLeftToRunAsText)
     const std::string notPlain[] = {
         "INSERT INTO [t] VALUES(1, 'a')",
         "INSERT INTO [t] VALUES(NULL)",
-        "INSERT INTO [t] VALUES('a\\' + '\nb')", // the ASE line-continuation form the send builds
+        "INSERT INTO [t] VALUES('a' + 1)",
+        "INSERT INTO [t] VALUES('a' + )",
+        "INSERT INTO [t] VALUES('a' || 'b')",
         "INSERT INTO [t] VALUES('a');",
         "INSERT INTO [t] VALUES('a') x",
         "INSERT INTO [t] VALUES('a'),('b')",

@@ -1,6 +1,7 @@
 // The stand-in runs the send's plain INSERTs with bound values: what arrives, and what a failing row reports,
 // must be what the text statement gives.
 #include "OdbcTestSupport.h"
+#include "commands/SqlText.h"
 #include "db/Connection.h"
 #include "db/Recordset.h"
 
@@ -126,4 +127,19 @@ TEST_F(StandInPreparedTest, AFailingRowReportsWhatItsTextStatementReportsAndTheO
     conn.Execute("CREATE TABLE [U]([b] TEXT,[a] TEXT NOT NULL)");
     conn.Execute("INSERT INTO [U] VALUES('p', 'q')");
     EXPECT_EQ(texts("SELECT [a] FROM [U]"), (std::vector<std::vector<std::string>>{{"q"}}));
+}
+
+// The send splits a quoted text after a backslash that ends a line ('C:\' + '<CR><LF>next'), because ASE would
+// otherwise take the pair as a line continuation and drop both. ASE joins the pieces again; SQLite's + is
+// arithmetic and stored 0 in their place.
+TEST_F(StandInPreparedTest, TextSplitAfterABackslashAtALineEndArrivesWhole)
+{
+    const std::vector<std::string> values = {"C:\\temp\\\r\nnext", "a\\\nb\\\rc", "it's\\\n", "\\\\\n", "\\"};
+    conn.Execute("CREATE TABLE [P]([k] TEXT,[v] TEXT)");
+    for (size_t i = 0; i < values.size(); ++i)
+        conn.Execute("INSERT INTO [P] VALUES('" + std::to_string(i) + "', '" + commands::aseQuotes(values[i]) + "')");
+    const auto stored = texts("SELECT [v] FROM [P] ORDER BY rowid");
+    ASSERT_EQ(stored.size(), values.size());
+    for (size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(stored[i][0], values[i]);
 }
