@@ -29,7 +29,8 @@ std::string foxProName(const std::string& name)
 
 std::string doubleQuotes(const std::string& text)
 {
-    if (text.find('\'') == std::string::npos)
+    std::size_t quote = text.find('\'');
+    if (quote == std::string::npos)
         return text;
     std::string out;
     out.reserve(text.size() + 8);

@@ -2,27 +2,54 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace db {
 
 namespace {
 
+// v in decimal, zero-padded to `width` characters with the sign counted, as printf's "%0*d" writes it.
+void appendPadded(std::string& out, int v, int width)
+{
+    char digits[12];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    long long mag = v < 0 ? -static_cast<long long>(v) : v;
+    do {
+        *--at = static_cast<char>('0' + mag % 10);
+        mag /= 10;
+    } while (mag != 0);
+    if (v < 0) {
+        out += '-';
+        --width;
+    }
+    if (end - at < width)
+        out.append(static_cast<std::size_t>(width - (end - at)), '0');
+    out.append(at, end);
+}
+
 std::string pad(int v, int width)
 {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%0*d", width, v);
-    return buf;
+    std::string out;
+    appendPadded(out, v, width);
+    return out;
 }
 
-std::string dateText(const Date& d)
+void appendDate(std::string& out, const Date& d)
 {
-    return pad(d.year, 4) + "-" + pad(d.month, 2) + "-" + pad(d.day, 2);
+    appendPadded(out, d.year, 4);
+    out += '-';
+    appendPadded(out, d.month, 2);
+    out += '-';
+    appendPadded(out, d.day, 2);
 }
 
-std::string timeText(int h, int m, int s)
+void appendTime(std::string& out, int h, int m, int s)
 {
-    return pad(h, 2) + ":" + pad(m, 2) + ":" + pad(s, 2);
+    appendPadded(out, h, 2);
+    out += ':';
+    appendPadded(out, m, 2);
+    out += ':';
+    appendPadded(out, s, 2);
 }
 
 // "12.5000" -> "12.5", "3.000" -> "3", "-0.10" -> "-0.1"; text without a point stays as it is.
@@ -89,15 +116,24 @@ std::string Value::toText() const
                           [](double d) { return doubleToText(d); },
                           [](const Currency& c) { return currencyToText(c); },
                           [](const Decimal& d) { return trimFraction(d.digits); },
-                          [](const Date& d) { return dateText(d); },
-                          [](const Time& t) { return timeText(t.hour, t.minute, t.second); },
+                          [](const Date& d) {
+                              std::string s;
+                              appendDate(s, d);
+                              return s;
+                          },
+                          [](const Time& t) {
+                              std::string s;
+                              appendTime(s, t.hour, t.minute, t.second);
+                              return s;
+                          },
                           [](const DateTime& t) {
-                              std::string s = dateText(t.date);
+                              std::string s;
+                              appendDate(s, t.date);
                               s += ' ';
-                              s += timeText(t.hour, t.minute, t.second);
+                              appendTime(s, t.hour, t.minute, t.second);
                               if (t.millisecond != 0) {
                                   s += '.';
-                                  s += pad(t.millisecond, 3);
+                                  appendPadded(s, t.millisecond, 3);
                               }
                               return s;
                           },

@@ -130,7 +130,8 @@ void OdbcSession::refuseUnsendable(const std::string& sql)
 void OdbcSession::runStatement(const std::string& sql)
 {
     refuseUnsendable(sql);
-    run(sql);
+    if (!m_standIn || !m_inserts.run(m_link->dbc(), sql))
+        run(sql);
 }
 
 bool OdbcSession::groups(const std::string& sql) const

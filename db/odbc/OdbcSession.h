@@ -2,6 +2,7 @@
 
 #include "db/Provider.h"
 #include "db/odbc/OdbcConnect.h"
+#include "db/odbc/PreparedInsert.h"
 #include "db/odbc/ServerCharset.h"
 
 #include <chrono>
@@ -73,6 +74,7 @@ private:
     std::unique_ptr<Statement> m_statement; // the stand-in's one statement handle
     std::vector<std::string> m_batch;       // ASE: the group's INSERT statements not sent yet
     std::chrono::steady_clock::time_point m_batchStart;
+    PreparedInsert m_inserts; // the stand-in's rows
 };
 
 } // namespace db::odbc

@@ -7,6 +7,7 @@ namespace {
 
 TEST(SqlText, AseQuotesAreDoubleQuotesUnlessABackslashPrecedesALineBreak)
 {
+    EXPECT_EQ(commands::doubleQuotes("'O'Brien''s'"), "''O''Brien''''s''");
     for (const char* plain : {"", "O'Brien", "C:\\temp\\", "a\\b\r\nc", "line\r\nline\n", "\\ \n", "''"})
         EXPECT_EQ(commands::aseQuotes(plain), commands::doubleQuotes(plain)) << plain;
     // The literal ends after the backslash; the line break begins the next literal, joined by +.

@@ -37,6 +37,11 @@ TEST(ValueText, DatesTimesBooleansBytesAndNull)
     EXPECT_EQ(Value(db::Time{9, 5, 0}).toText(), "09:05:00");
     EXPECT_EQ(Value(db::DateTime{{1999, 12, 31}, 23, 59, 58, 0}).toText(), "1999-12-31 23:59:58");
     EXPECT_EQ(Value(db::DateTime{{1999, 12, 31}, 23, 59, 58, 7}).toText(), "1999-12-31 23:59:58.007");
+    // Out-of-range parts (an empty or damaged date in a table) come out as printf's "%0*d" writes them.
+    EXPECT_EQ(Value(db::Date{0, 0, 0}).toText(), "0000-00-00");
+    EXPECT_EQ(Value(db::Date{12345, 1, 100}).toText(), "12345-01-100");
+    EXPECT_EQ(Value(db::Date{-1, -12, 5}).toText(), "-001--12-05");
+    EXPECT_EQ(Value(db::Time{std::numeric_limits<int>::min(), 0, 0}).toText(), "-2147483648:00:00");
     EXPECT_EQ(Value(true).toText(), "True");
     EXPECT_EQ(Value(false).toText(), "False");
     EXPECT_EQ(Value(db::Bytes{0x00, 0xAB, 0x10}).toText(), "0x00ab10");
