@@ -34,13 +34,12 @@ std::string doubleQuotes(const std::string& text)
         return text;
     std::string out;
     out.reserve(text.size() + 8);
-    for (std::size_t at = 0;;) { // copied in runs up to and with each quote
-        const std::size_t quote = text.find('\'', at);
-        if (quote == std::string::npos)
-            return out.append(text, at);
-        out.append(text, at, quote + 1 - at).push_back('\'');
-        at = quote + 1;
+    std::size_t from = 0; // copied in runs up to and with each quote
+    for (; quote != std::string::npos; quote = text.find('\'', from)) {
+        out.append(text, from, quote + 1 - from).push_back('\'');
+        from = quote + 1;
     }
+    return out.append(text, from);
 }
 
 std::string aseQuotes(const std::string& text)
