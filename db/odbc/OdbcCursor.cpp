@@ -5,6 +5,12 @@
 
 namespace db::odbc {
 
+namespace {
+
+constexpr size_t kFirstPiece = 512; // bytes offered for a value's first piece
+
+} // namespace
+
 OdbcCursor::OdbcCursor(std::shared_ptr<OdbcLink> link, const std::string& sql, long long count)
     : m_link(std::move(link)), m_stmt(m_link->dbc()), m_count(count), m_buffer(8192)
 {
@@ -136,15 +142,18 @@ template <class Buffer> bool OdbcCursor::readPiecesInto(SQLUSMALLINT column, boo
     const SQLSMALLINT cType = binary ? SQL_C_BINARY : SQL_C_CHAR;
     const size_t terminator = binary ? 0 : 1;
     for (bool first = true;; first = false) {
+        // Drivers may fill the whole buffer they are given (the SQLite driver pads it with zeros through strncpy):
+        // a value's first piece goes into a small part of it, which most values fit; what is longer and tells its
+        // length is read straight into its place, the rest through the whole buffer.
+        const size_t offered = first ? std::min(kFirstPiece, m_buffer.size()) : m_buffer.size();
         SQLLEN ind = 0;
-        SQLRETURN rc =
-            SQLGetData(m_stmt.get(), column, cType, m_buffer.data(), static_cast<SQLLEN>(m_buffer.size()), &ind);
+        SQLRETURN rc = SQLGetData(m_stmt.get(), column, cType, m_buffer.data(), static_cast<SQLLEN>(offered), &ind);
         if (rc == SQL_NO_DATA && !first)
             return true;
         m_stmt.check(rc, "Reading a value");
         if (ind == SQL_NULL_DATA)
             return false;
-        const size_t room = m_buffer.size() - terminator;
+        const size_t room = offered - terminator;
         const bool truncated = ind == SQL_NO_TOTAL || static_cast<size_t>(ind) > room;
         if (!truncated) {
             out.insert(out.end(), m_buffer.begin(), m_buffer.begin() + ind);

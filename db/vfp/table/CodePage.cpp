@@ -221,6 +221,10 @@ void TextCodec::encodeInPlace(std::string& text, const std::string& column)
     // input, so the text still to read (and to quote in an error) is intact.
     std::size_t write = i;
     while (i < text.size()) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) { // ASCII as it is
+            text[write++] = text[i++];
+            continue;
+        }
         std::size_t start = i;
         long cp = nextCodePoint(text, i);
         if (cp < 0)
@@ -229,13 +233,10 @@ void TextCodec::encodeInPlace(std::string& text, const std::string& column)
             text[write++] = static_cast<char>(cp);
             continue;
         }
-        int found = -1;
-        for (int k = 0; k < 32; ++k)
-            if (kCp1252High[static_cast<std::size_t>(k)] == cp)
-                found = k;
-        if (found < 0)
+        const auto found = std::find(kCp1252High.begin(), kCp1252High.end(), cp);
+        if (found == kCp1252High.end())
             throwUnencodable(text, start, m_info, column);
-        text[write++] = static_cast<char>(0x80 + found);
+        text[write++] = static_cast<char>(0x80 + (found - kCp1252High.begin()));
     }
     text.resize(write);
 }
