@@ -233,7 +233,7 @@ void TextCodec::encodeInPlace(std::string& text, const std::string& column)
             text[write++] = static_cast<char>(cp);
             continue;
         }
-        const auto found = std::find(kCp1252High.begin(), kCp1252High.end(), cp);
+        const auto* const found = std::find(kCp1252High.begin(), kCp1252High.end(), cp);
         if (found == kCp1252High.end())
             throwUnencodable(text, start, m_info, column);
         text[write++] = static_cast<char>(0x80 + (found - kCp1252High.begin()));
