@@ -148,6 +148,7 @@ void FoxProSend::sendRows(const std::string& name)
 void FoxProSend::reportReplayed(const std::string& sql, const std::exception_ptr& error)
 {
     const std::string current = std::exchange(m_statement, sql);
+    replayedRowFailed();
     m_trap.step(240, [&] { std::rethrow_exception(error); });
     m_statement = current;
 }

@@ -2,6 +2,10 @@
 #include "commands/Commands.h"
 #include "db/builtin/BuiltinProviders.h"
 #include "db/vfp/AppendGroup.h"
+#include "db/vfp/table/FileLocks.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace transfertest {
 namespace {
@@ -302,6 +306,58 @@ TEST_F(SendToFoxProTest, ARefusedRowFailsAloneAndWhatTheBoxReportsIsOnDisk)
     for (const auto& row : foxRows("t"))
         arrived.push_back(text(row[0]));
     EXPECT_EQ(arrived, (std::vector<std::string>{"1", "2", "3", "4", "6", "7", "8", "9", "10"}));
+}
+
+// The rows of a group the engine could not write (another program held the table at the commit) run again one by
+// one: the row that fails then is reported with its own statement and counted as failed, the others arrive.
+TEST_F(SendToFoxProTest, ARowOfAGroupThatCouldNotBeWrittenIsReportedAndCountedAsFailed)
+{
+    const auto oldClock = db::vfp::setGroupClock([] { return std::chrono::steady_clock::time_point{}; });
+    ase("CREATE TABLE [t] (n INTEGER)");
+    for (int n = 1; n <= 3; ++n)
+        ase("INSERT INTO [t] VALUES (" + std::to_string(n) + ")");
+    // Once the first row is held, another program takes the table's header lock as Visual FoxPro takes it.
+    struct LockingCount : RowCount {
+        std::filesystem::path table;
+        int held = -1;
+        void rowDone(bool reported) override
+        {
+            RowCount::rowDone(reported);
+            if (held >= 0)
+                return;
+            held = ::open(table.c_str(), O_RDWR | O_CLOEXEC);
+            struct flock fl {};
+            fl.l_type = F_WRLCK;
+            fl.l_whence = SEEK_SET;
+            fl.l_start = 0x7FFFFFFE;
+            fl.l_len = 1;
+            EXPECT_EQ(::fcntl(held, F_OFD_SETLK, &fl), 0);
+        }
+    } count;
+    count.table = m_foxFolder / "t.dbf";
+    int waits = 0;
+    const auto oldWait = db::vfp::setLockWait([&](int) {
+        if (++waits == 3) { // the commit and the first row run again gave up; the second gets the table
+            ::close(count.held);
+            return true;
+        }
+        return false;
+    });
+    m_window.sendObserver = &count;
+    sendSelected({"t"}, {"t"}, "t");
+    db::vfp::setLockWait(oldWait);
+    db::vfp::setGroupClock(oldClock);
+
+    const auto reports = errorReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].starts_with(db::vfp::tableInUseMessage("t.dbf"))) << reports[0];
+    EXPECT_TRUE(reports[0].ends_with("\r\rsql: INSERT INTO \"t\" VALUES('1')")) << reports[0];
+    EXPECT_EQ(count.sent, 2);
+    EXPECT_EQ(count.failed, 1);
+    std::vector<std::string> arrived;
+    for (const auto& row : foxRows("t"))
+        arrived.push_back(text(row[0]));
+    EXPECT_EQ(arrived, (std::vector<std::string>{"2", "3"}));
 }
 
 } // namespace

@@ -12,21 +12,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Counts what the send says of its rows, as the command line's summary does.
-class RowCount : public commands::SendObserver {
-public:
-    void tableBegun(const std::string&) override {}
-    void rowDone(bool reported) override { ++(reported ? failed : sent); }
-    void doneRowFailed() override
-    {
-        --sent;
-        ++failed;
-    }
-    void tableEnded(Outcome o) override { outcome = o; }
-    int sent = 0, failed = 0;
-    Outcome outcome = Outcome::NotSent;
-};
-
 // Sends to the stand-in, which commits the rows in groups. The groups' clock stands still unless a test moves it,
 // and a test may put a fault in the way of the statements the session runs.
 class StandInGroupTest : public TransferTest {

@@ -87,4 +87,19 @@ protected:
 
 std::string text(const db::Value& v);
 
+// Counts what the send says of its rows, as the command line's summary does.
+class RowCount : public commands::SendObserver {
+public:
+    void tableBegun(const std::string&) override {}
+    void rowDone(bool reported) override { ++(reported ? failed : sent); }
+    void doneRowFailed() override
+    {
+        --sent;
+        ++failed;
+    }
+    void tableEnded(Outcome o) override { outcome = o; }
+    int sent = 0, failed = 0;
+    Outcome outcome = Outcome::NotSent;
+};
+
 } // namespace transfertest
