@@ -69,6 +69,14 @@ public:
     // Moves the held T out (the value keeps a moved-from T), so a large text or byte string is not copied.
     template <typename T> T take() { return std::move(std::get<T>(m_v)); }
     const Storage& storage() const { return m_v; }
+    // The held T to fill in place: the one the value holds, with its storage (a text's capacity), when it holds a
+    // T, else a new one. For readers that decode row after row into the same values.
+    template <typename T> T& reuse()
+    {
+        if (auto* held = std::get_if<T>(&m_v))
+            return *held;
+        return m_v.emplace<T>();
+    }
 
     // The text a send puts between quotes. Locale-independent, so data moves between machines unchanged:
     // integers in decimal; doubles in the shortest text that reads back to the same double; currency and

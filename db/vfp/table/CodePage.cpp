@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iconv.h>
 #include <stdexcept>
 
@@ -91,6 +93,139 @@ std::size_t utf8Length(std::uint32_t cp)
     return cp < 0x80 ? 1 : cp < 0x800 ? 2 : 3; // 1252 has nothing past U+FFFF
 }
 
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+// Texts up to this many bytes past their leading ASCII are converted in one pass through a scratch string; longer
+// ones are measured first and converted where they go, so the scratch string stays small.
+constexpr std::size_t kOnePassLimit = std::size_t{16} * 1024;
+
+// Whether the eight bytes at `p` are all ASCII; `word` gets them.
+bool asciiWord(const std::uint8_t* p, std::uint64_t& word)
+{
+    std::memcpy(&word, p, sizeof word);
+    return (word & kHighBits) == 0;
+}
+
+// How many bytes at the start of `data` are ASCII, eight at a time.
+std::size_t asciiPrefix(const std::uint8_t* data, std::size_t size)
+{
+    std::size_t i = 0;
+    std::uint64_t word = 0;
+    while (i + 8 <= size && asciiWord(data + i, word))
+        i += 8;
+    while (i < size && data[i] < 0x80)
+        ++i;
+    return i;
+}
+
+// The UTF-8 of the 1252 bytes 0x80 to 0xFF.
+struct Utf8Bytes {
+    std::array<char, 3> bytes{};
+    std::uint8_t length = 0;
+};
+
+constexpr std::array<Utf8Bytes, 128> kCp1252Utf8 = [] {
+    std::array<Utf8Bytes, 128> table{};
+    for (std::size_t b = 0x80; b <= 0xFF; ++b) {
+        const std::uint32_t cp = b < 0xA0 ? kCp1252High[b - 0x80] : static_cast<std::uint32_t>(b);
+        Utf8Bytes& e = table[b - 0x80];
+        if (cp < 0x800) {
+            e.bytes = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F)), 0};
+            e.length = 2;
+        } else {
+            e.bytes = {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                       static_cast<char>(0x80 | (cp & 0x3F))};
+            e.length = 3;
+        }
+    }
+    return table;
+}();
+
+// Every 1252 byte as UTF-8, padded to four bytes, and its length: a converter with room to spare stores four bytes
+// a byte without looking at its kind.
+struct PaddedUtf8 {
+    std::array<std::array<char, 4>, 256> bytes{};
+    std::array<std::uint8_t, 256> length{};
+};
+
+constexpr PaddedUtf8 kPaddedUtf8 = [] {
+    PaddedUtf8 table{};
+    for (std::size_t b = 0; b < 0x80; ++b) {
+        table.bytes[b][0] = static_cast<char>(b);
+        table.length[b] = 1;
+    }
+    for (std::size_t b = 0x80; b <= 0xFF; ++b) {
+        const Utf8Bytes& e = kCp1252Utf8[b - 0x80];
+        table.bytes[b] = {e.bytes[0], e.bytes[1], e.bytes[2], 0};
+        table.length[b] = e.length;
+    }
+    return table;
+}();
+
+// Writes the UTF-8 of the 1252 bytes from `data` to `out`, which has room for three bytes a byte and eight more;
+// returns the end written.
+char* cp1252ToUtf8Padded(const std::uint8_t* data, std::size_t size, char* out)
+{
+    auto one = [&](std::uint8_t b) {
+        std::memcpy(out, kPaddedUtf8.bytes[b].data(), 4);
+        out += kPaddedUtf8.length[b];
+    };
+    std::size_t i = 0;
+    std::uint64_t word = 0;
+    for (; i + 8 <= size; i += 8) {
+        if (asciiWord(data + i, word)) {
+            std::memcpy(out, &word, sizeof word);
+            out += 8;
+            continue;
+        }
+        for (std::size_t k = 0; k < 8; ++k)
+            one(data[i + k]);
+    }
+    for (; i < size; ++i)
+        one(data[i]);
+    return out;
+}
+
+// Which of the eight bytes of a word read from memory is the first with a bit of `bits`.
+int firstByteOf(std::uint64_t bits)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        return std::countr_zero(bits) / 8;
+    else
+        return std::countl_zero(bits) / 8;
+}
+
+// Writes the UTF-8 of the 1252 bytes from `data` to `out`, which has room for it; ASCII goes eight bytes at a
+// time.
+void cp1252ToUtf8(const std::uint8_t* data, std::size_t size, char* out)
+{
+    std::size_t i = 0;
+    std::uint64_t word = 0;
+    while (i < size) {
+        if (i + 8 <= size) {
+            // Each byte gives at least one, so `out` has room for eight: the ASCII before the first other byte
+            // goes out at once.
+            const bool ascii = asciiWord(data + i, word);
+            std::memcpy(out, &word, sizeof word);
+            const int n = ascii ? 8 : firstByteOf(word & kHighBits);
+            out += n;
+            i += static_cast<std::size_t>(n);
+            if (ascii)
+                continue;
+        }
+        const std::uint8_t b = data[i++];
+        if (b < 0x80) {
+            *out++ = static_cast<char>(b);
+            continue;
+        }
+        const Utf8Bytes& e = kCp1252Utf8[b - 0x80];
+        out[0] = e.bytes[0];
+        out[1] = e.bytes[1];
+        if (e.length == 3)
+            out[2] = e.bytes[2];
+        out += e.length;
+    }
+}
+
 std::string describeCodePoint(const std::string& utf8, std::size_t pos)
 {
     std::size_t end = pos;
@@ -145,53 +280,86 @@ TextCodec::~TextCodec()
 std::string TextCodec::decode(const std::uint8_t* data, std::size_t size)
 {
     std::string text;
-    text.reserve(decodedSize(data, size)); // so that decoding in place never moves it
-    text.assign(reinterpret_cast<const char*>(data), size);
-    decodeInPlace(text);
+    decodeInto(text, data, size);
     return text;
+}
+
+void TextCodec::decodeInto(std::string& out, const std::uint8_t* data, std::size_t size)
+{
+    const std::size_t ascii = asciiPrefix(data, size);
+    if (ascii == size) {
+        out.assign(reinterpret_cast<const char*>(data), size);
+        return;
+    }
+    if (!m_is1252) {
+        out = iconvDecode(data, size);
+        return;
+    }
+    const std::size_t rest = size - ascii;
+    if (rest <= kOnePassLimit) {
+        // One pass into the scratch string, which has room for the most the bytes can become, then one copy.
+        if (m_scratch.size() < 3 * rest + 8)
+            m_scratch.resize(3 * rest + 8);
+        const auto n =
+            static_cast<std::size_t>(cp1252ToUtf8Padded(data + ascii, rest, m_scratch.data()) - m_scratch.data());
+        out.reserve(ascii + n);
+        out.assign(reinterpret_cast<const char*>(data), ascii);
+        out.append(m_scratch.data(), n);
+        return;
+    }
+    out.resize(ascii + decodedSize(data + ascii, rest));
+    std::memcpy(out.data(), data, ascii);
+    cp1252ToUtf8(data + ascii, rest, out.data() + ascii);
 }
 
 std::size_t TextCodec::decodedSize(const std::uint8_t* data, std::size_t size) const
 {
     if (!m_is1252)
         return size;
-    std::size_t length = 0;
-    for (std::size_t k = 0; k < size; ++k)
-        length += utf8Length(cp1252CodePoint(data[k]));
+    std::size_t length = size;
+    std::size_t i = 0;
+    std::uint64_t word = 0;
+    for (; i + 8 <= size; i += 8) {
+        if (asciiWord(data + i, word))
+            continue;
+        for (std::size_t k = i; k < i + 8; ++k)
+            length += kPaddedUtf8.length[data[k]] - 1u;
+    }
+    for (; i < size; ++i)
+        length += kPaddedUtf8.length[data[i]] - 1u;
     return length;
 }
 
 void TextCodec::decodeInPlace(std::string& text)
 {
-    auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-    std::size_t i = 0;
-    while (i < text.size() && byte(i) < 0x80)
-        ++i;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::size_t i = asciiPrefix(bytes, text.size());
     if (i == text.size())
         return;
     if (!m_is1252) {
-        text = iconvDecode(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        text = iconvDecode(bytes, text.size());
         return;
     }
     // Every byte becomes one to three bytes of UTF-8: size the text once, then convert from the end backwards,
     // so nothing is overwritten before it is read and a long memo is never held twice.
-    const std::size_t length = decodedSize(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    const std::size_t length = i + decodedSize(bytes + i, text.size() - i);
     std::size_t read = text.size();
     text.resize(length);
+    char* out = text.data();
     std::size_t write = length;
     while (read > i) {
-        std::uint32_t cp = cp1252CodePoint(byte(--read));
+        std::uint32_t cp = cp1252CodePoint(static_cast<std::uint8_t>(out[--read]));
         std::size_t n = utf8Length(cp);
         write -= n;
         if (n == 1) {
-            text[write] = static_cast<char>(cp);
+            out[write] = static_cast<char>(cp);
         } else if (n == 2) {
-            text[write] = static_cast<char>(0xC0 | (cp >> 6));
-            text[write + 1] = static_cast<char>(0x80 | (cp & 0x3F));
+            out[write] = static_cast<char>(0xC0 | (cp >> 6));
+            out[write + 1] = static_cast<char>(0x80 | (cp & 0x3F));
         } else {
-            text[write] = static_cast<char>(0xE0 | (cp >> 12));
-            text[write + 1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            text[write + 2] = static_cast<char>(0x80 | (cp & 0x3F));
+            out[write] = static_cast<char>(0xE0 | (cp >> 12));
+            out[write + 1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out[write + 2] = static_cast<char>(0x80 | (cp & 0x3F));
         }
     }
 }

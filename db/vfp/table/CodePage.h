@@ -40,6 +40,9 @@ public:
     }
     // The same, converting the table bytes held in `text` where they are (a long memo is not held twice).
     void decodeInPlace(std::string& text);
+    // The same into `out`, replacing what it held but keeping its storage: a reader decoding row after row into
+    // the same strings allocates only when a text outgrows its string.
+    void decodeInto(std::string& out, const std::uint8_t* data, std::size_t size);
     // How many bytes of UTF-8 the table bytes decode to; for code pages iconv converts, their own count.
     std::size_t decodedSize(const std::uint8_t* data, std::size_t size) const;
     // Encodes UTF-8 for the table; a character the code page cannot hold is an error naming it, the code page and
@@ -57,6 +60,7 @@ private:
 
     CodePageInfo m_info;
     bool m_is1252;
+    std::string m_scratch;      // where decodeInto converts a short text in one pass
     void* m_toUtf8 = nullptr;   // iconv_t
     void* m_fromUtf8 = nullptr; // iconv_t
 };

@@ -14,6 +14,12 @@ namespace {
 // The pieces a large memo is written and measured in: memory stays bounded whatever its size.
 constexpr std::uint64_t kPiece = std::uint64_t{1} << 20;
 
+// How errors name a memo; made only when one is reported.
+std::string where(std::uint32_t block, const std::string& field)
+{
+    return "the memo of " + field + " (block " + std::to_string(block) + ")";
+}
+
 } // namespace
 
 std::uint32_t readBe32(const std::uint8_t* p)
@@ -105,39 +111,112 @@ void MemoFile::initialize(FileIo& file, std::uint32_t blockSize)
     file.writeAt(0, h.data(), h.size());
 }
 
+MemoFile::Run MemoFile::locate(std::uint32_t block, const std::string& field)
+{
+    const std::uint64_t offset = static_cast<std::uint64_t>(block) * m_blockSize;
+    const std::filesystem::path& name = m_file->path();
+    if (offset < kHeaderSize)
+        throw std::runtime_error("The memo file " + name.string() + " is damaged: " + where(block, field) +
+                                 " points into its header");
+    if (offset >= m_size)
+        m_size = m_file->size(); // another writer may have added memos since the file was opened
+    if (offset >= m_size)
+        throw std::runtime_error("The memo file " + name.string() + " is damaged: " + where(block, field) +
+                                 " lies past its end");
+    if (m_kind == Kind::Dbt)
+        return {offset, 0};
+    std::uint8_t h[8];
+    const std::uint8_t* head = windowed(offset, sizeof h);
+    if (!head) {
+        m_file->readExact(offset, h, sizeof h, where(block, field));
+        head = h;
+    }
+    const std::uint32_t length = readBe32(head + 4);
+    auto fits = [&] { return offset + 8 <= m_size && length <= m_size - offset - 8; };
+    if (!fits())
+        m_size = m_file->size();
+    if (!fits())
+        throw std::runtime_error("The memo file " + name.string() + " is damaged: " + where(block, field) +
+                                 " runs past its end");
+    return {offset + 8, length};
+}
+
+const std::uint8_t* MemoFile::windowed(std::uint64_t offset, std::size_t size)
+{
+    constexpr std::uint64_t kAlign = 4096;
+    auto inside = [&] {
+        return offset >= m_windowStart && offset - m_windowStart <= m_windowValid &&
+               size <= m_windowValid - (offset - m_windowStart);
+    };
+    if (!inside()) {
+        const std::uint64_t start = offset / kAlign * kAlign;
+        // Not past what the window vouched for when last filled (the next free block then): a refill would read
+        // the header and this stretch again for each memo there.
+        if (size > kWindowSize - (offset - start) || (m_vouched != 0 && offset + size > m_vouched))
+            return nullptr;
+        fillWindow(start);
+        if (!inside())
+            return nullptr;
+    }
+    return m_window.data() + (offset - m_windowStart);
+}
+
+void MemoFile::fillWindow(std::uint64_t start)
+{
+    m_windowValid = 0;
+    m_window.resize(kWindowSize);
+    // The header first: the blocks below its next free block were whole before it was written.
+    std::uint8_t h[4];
+    m_file->readExact(0, h, sizeof h, "the memo header");
+    m_vouched = std::max<std::uint64_t>(std::uint64_t{readBe32(h)} * m_blockSize, kHeaderSize);
+    const std::size_t got = m_file->readAt(start, m_window.data(), m_window.size());
+    m_windowStart = start;
+    m_windowValid = start < m_vouched ? static_cast<std::size_t>(std::min<std::uint64_t>(got, m_vouched - start)) : 0;
+}
+
 template <class Buffer>
 void MemoFile::readInto(std::uint32_t block, const std::string& field, Buffer& data, const RoomFn& room)
 {
-    std::uint64_t offset = static_cast<std::uint64_t>(block) * m_blockSize;
-    std::string where = "the memo of " + field + " (block " + std::to_string(block) + ")";
-    const std::string& name = m_file->path().string();
-    if (offset < kHeaderSize)
-        throw std::runtime_error("The memo file " + name + " is damaged: " + where + " points into its header");
-    if (offset >= m_size)
-        throw std::runtime_error("The memo file " + name + " is damaged: " + where + " lies past its end");
+    const Run run = locate(block, field);
     if (m_kind == Kind::Dbt) {
-        db::Bytes bytes = readDbt(offset, field);
+        db::Bytes bytes = readDbt(run.offset, field);
         data.assign(bytes.begin(), bytes.end());
         return;
     }
-    std::uint8_t h[8];
-    m_file->readExact(offset, h, sizeof h, where);
-    std::uint32_t length = readBe32(h + 4);
-    if (length > m_size - offset - 8)
-        throw std::runtime_error("The memo file " + name + " is damaged: " + where + " runs past its end");
+    const std::uint64_t offset = run.offset - 8;
+    const std::uint32_t length = run.length;
+    if (const std::uint8_t* p = windowed(run.offset, length)) {
+        data.assign(p, p + length);
+        return;
+    }
+    if (length > kWindowSize) { // a large memo is never held beside the window
+        std::vector<std::uint8_t>().swap(m_window);
+        dropWindow();
+    }
+    const std::string at = where(block, field);
     if (room && length > kPiece) { // small memos are not worth a second pass over the file
         std::vector<std::uint8_t> piece(kPiece);
         std::size_t need = 0;
-        for (std::uint32_t at = 0; at < length;) {
-            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, length - at));
-            m_file->readExact(offset + 8 + at, piece.data(), n, where);
+        for (std::uint32_t done = 0; done < length;) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, length - done));
+            m_file->readExact(offset + 8 + done, piece.data(), n, at);
             need += room(piece.data(), n);
-            at += static_cast<std::uint32_t>(n);
+            done += static_cast<std::uint32_t>(n);
         }
         data.reserve(std::max<std::size_t>(need, length));
     }
     data.resize(length);
-    m_file->readExact(offset + 8, reinterpret_cast<std::uint8_t*>(data.data()), length, where);
+    m_file->readExact(offset + 8, reinterpret_cast<std::uint8_t*>(data.data()), length, at);
+}
+
+std::optional<std::span<const std::uint8_t>> MemoFile::view(std::uint32_t block, const std::string& field)
+{
+    if (m_kind != Kind::Fpt)
+        return std::nullopt;
+    const Run run = locate(block, field);
+    if (const std::uint8_t* p = windowed(run.offset, run.length))
+        return std::span<const std::uint8_t>(p, run.length);
+    return std::nullopt;
 }
 
 db::Bytes MemoFile::read(std::uint32_t block, const std::string& field)

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +37,17 @@ public:
     // once, so converting it in place never moves it.
     using RoomFn = std::function<std::size_t(const std::uint8_t* data, std::size_t size)>;
     std::string readText(std::uint32_t block, const std::string& field, const RoomFn& room = {});
+    // The data of the memo at `block` where it lies in the read window, valid until the next call on this file;
+    // nothing when the memo does not fit the window or the file is a .dbt (read it with read() or readText()).
+    // Errors as read().
+    std::optional<std::span<const std::uint8_t>> view(std::uint32_t block, const std::string& field);
+    // Forgets the read window, so the next memo is read from the file afresh. A reader calls it whenever it reads
+    // further records: a memo's bytes are then never older than the record that points at them.
+    void dropWindow()
+    {
+        m_windowValid = 0;
+        m_vouched = 0;
+    }
 
     // Before appending runs of `bytes` in all (runBytes()): re-reads the header, since another writer may have
     // added memos, and refuses, before anything is written, a damaged next free block or a file past 2 GiB.
@@ -58,7 +71,21 @@ public:
     std::uint32_t nextFree() const { return m_nextFree; }
     FileIo& file() { return *m_file; }
 
+    // Memos are read through a window of this many bytes over the file, so that a run of small memos costs one read
+    // rather than two each.
+    inline static constexpr std::size_t kWindowSize = std::size_t{256} * 1024;
+
 private:
+    // Where a memo's data lies, from its block header; checked against the file's size.
+    struct Run {
+        std::uint64_t offset = 0; // of the data, past the block header
+        std::uint32_t length = 0;
+    };
+    Run locate(std::uint32_t block, const std::string& field);
+    // `size` bytes at `offset` from the read window, refilled there when need be; null when they do not fit it or
+    // the window cannot vouch for them.
+    const std::uint8_t* windowed(std::uint64_t offset, std::size_t size);
+    void fillWindow(std::uint64_t start);
     template <class Buffer>
     void readInto(std::uint32_t block, const std::string& field, Buffer& data, const RoomFn& room);
     db::Bytes readDbt(std::uint64_t offset, const std::string& field);
@@ -68,6 +95,14 @@ private:
     std::uint32_t m_blockSize = 512;
     std::uint32_t m_nextFree = 0;
     std::uint64_t m_size = 0;
+    // The read window: bytes of the file from m_windowStart, of which the first m_windowValid are served. Those are
+    // bytes that were in the file and below the header's next free block when the window was filled: writers add
+    // memo blocks there and update the header only once the blocks are whole, so those bytes were complete. Bytes
+    // past that block (m_vouched) are read from the file, not through the window, until it is dropped.
+    std::vector<std::uint8_t> m_window;
+    std::uint64_t m_windowStart = 0;
+    std::size_t m_windowValid = 0;
+    std::uint64_t m_vouched = 0;
 };
 
 // Where a memo file's next run goes: the header's next free block, but never inside the header or the file's

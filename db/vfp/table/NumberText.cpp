@@ -37,6 +37,14 @@ void incrementDigits(std::string& digits)
 
 std::optional<std::string> parseDecimalText(std::string_view t)
 {
+    std::string out;
+    if (!parseDecimalInto(t, out))
+        return std::nullopt;
+    return out;
+}
+
+bool parseDecimalInto(std::string_view t, std::string& out)
+{
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t'))
         t.remove_prefix(1);
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\0'))
@@ -46,25 +54,32 @@ std::optional<std::string> parseDecimalText(std::string_view t)
         negative = t.front() == '-';
         t.remove_prefix(1);
     }
-    std::string intPart;
-    std::string frac;
+    auto digit = [&](std::size_t i) { return i < t.size() && t[i] >= '0' && t[i] <= '9'; };
     std::size_t i = 0;
-    while (i < t.size() && t[i] >= '0' && t[i] <= '9')
-        intPart += t[i++];
-    if (i < t.size() && t[i] == '.') {
+    while (digit(i))
         ++i;
-        while (i < t.size() && t[i] >= '0' && t[i] <= '9')
-            frac += t[i++];
+    std::string_view intPart = t.substr(0, i);
+    std::string_view frac;
+    if (i < t.size() && t[i] == '.') {
+        const std::size_t from = ++i;
+        while (digit(i))
+            ++i;
+        frac = t.substr(from, i - from);
     }
     if (i != t.size() || (intPart.empty() && frac.empty()))
-        return std::nullopt;
+        return false;
     std::size_t nz = intPart.find_first_not_of('0');
-    intPart = nz == std::string::npos ? "0" : intPart.substr(nz);
-    bool zero = intPart == "0" && frac.find_first_not_of('0') == std::string::npos;
-    std::string out = (negative && !zero ? "-" : "") + intPart;
-    if (!frac.empty())
-        out += "." + frac;
-    return out;
+    intPart = nz == std::string_view::npos ? std::string_view("0") : intPart.substr(nz);
+    bool zero = intPart == "0" && frac.find_first_not_of('0') == std::string_view::npos;
+    out.clear();
+    if (negative && !zero)
+        out += '-';
+    out += intPart;
+    if (!frac.empty()) {
+        out += '.';
+        out += frac;
+    }
+    return true;
 }
 
 std::string roundDecimalText(const std::string& digits, int decimals)

@@ -12,6 +12,8 @@ namespace db::vfp {
 // Plain decimal text: optional '-', at least one digit, optional '.' and digits ("-0.50", "12").
 // Accepts surrounding blanks, a leading '+', ".5" and "5."; returns nothing for anything else.
 std::optional<std::string> parseDecimalText(std::string_view text);
+// The same into `out` (its storage kept); false, with `out` unspecified, for anything but a number.
+bool parseDecimalInto(std::string_view text, std::string& out);
 
 // Rounds plain decimal text half away from zero to exactly `decimals` digits after the point.
 std::string roundDecimalText(const std::string& digits, int decimals);

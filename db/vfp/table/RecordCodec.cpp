@@ -34,14 +34,14 @@ std::string printable(const std::uint8_t* p, std::size_t n)
     return "'" + s + "'";
 }
 
-db::Value decodeNumber(const FieldLayout& f, const std::uint8_t* p, std::size_t n)
+void decodeNumber(const FieldLayout& f, const std::uint8_t* p, std::size_t n, db::Value& out)
 {
-    if (allOf(p, n, {' ', 0, '*'}))
-        return db::Null{}; // blank, or the asterisks other tools write on overflow
-    auto digits = parseDecimalText(std::string_view(reinterpret_cast<const char*>(p), n));
-    if (!digits)
+    if (allOf(p, n, {' ', 0, '*'})) {
+        out = db::Null{}; // blank, or the asterisks other tools write on overflow
+        return;
+    }
+    if (!parseDecimalInto(std::string_view(reinterpret_cast<const char*>(p), n), out.reuse<db::Decimal>().digits))
         damaged(f, "holds " + printable(p, n) + ", which is not a number");
-    return db::Decimal{*digits};
 }
 
 db::Value decodeDate(const FieldLayout& f, const std::uint8_t* p)
@@ -135,44 +135,71 @@ bool RecordCodec::bit(const std::uint8_t* record, int b) const
     return testBit(record + m_layout.nullFlagsOffset, m_layout.nullFlagsLength, b);
 }
 
-db::Value RecordCodec::decodeText(const FieldLayout& f, const std::uint8_t* p, std::size_t n, bool trim)
+void RecordCodec::decodeText(const FieldLayout& f, const std::uint8_t* p, std::size_t n, bool trim, db::Value& out)
 {
     if (trim) {
         while (n > 0 && (p[n - 1] == ' ' || (!f.def.binary && p[n - 1] == 0)))
             --n;
     }
     if (f.def.binary || f.def.type == 'Q')
-        return db::Bytes(p, p + n);
-    return m_codec.decode(p, n);
+        out.reuse<db::Bytes>().assign(p, p + n);
+    else
+        m_codec.decodeInto(out.reuse<std::string>(), p, n);
 }
 
-db::Value RecordCodec::decodeMemo(const FieldLayout& f, const std::uint8_t* p)
+void RecordCodec::decodeMemo(const FieldLayout& f, const std::uint8_t* p, db::Value& out)
 {
     std::uint32_t block = memoPointer(f, p);
     bool bytes = f.def.binary || f.def.type != 'M';
-    if (block == 0)
-        return bytes ? db::Value(db::Bytes{}) : db::Value(std::string());
+    if (block == 0) {
+        if (bytes)
+            out.reuse<db::Bytes>().clear();
+        else
+            out.reuse<std::string>().clear();
+        return;
+    }
     if (!m_memo)
         damaged(f, "points into a memo file the table does not have");
-    if (bytes)
-        return m_memo->read(block, f.def.name);
+    // A memo in the read window is decoded from there into the value's own storage; a larger one is read into a
+    // string of its own and decoded where it is.
+    if (auto data = m_memo->view(block, f.def.name)) {
+        if (bytes)
+            out.reuse<db::Bytes>().assign(data->begin(), data->end());
+        else
+            m_codec.decodeInto(out.reuse<std::string>(), data->data(), data->size());
+        return;
+    }
+    if (bytes) {
+        out = m_memo->read(block, f.def.name);
+        return;
+    }
     std::string text = m_memo->readText(block, f.def.name, [this](const std::uint8_t* data, std::size_t size) {
         return m_codec.decodedSize(data, size);
     });
     m_codec.decodeInPlace(text);
-    return text;
+    out = std::move(text);
 }
 
 db::Value RecordCodec::decode(std::size_t index, const std::uint8_t* record)
 {
+    db::Value value;
+    decode(index, record, value);
+    return value;
+}
+
+void RecordCodec::decode(std::size_t index, const std::uint8_t* record, db::Value& out)
+{
     const FieldLayout& f = m_layout.fields[index];
-    if (f.bits.null >= 0 && bit(record, f.bits.null))
-        return db::Null{};
+    if (f.bits.null >= 0 && bit(record, f.bits.null)) {
+        out = db::Null{};
+        return;
+    }
     const std::uint8_t* p = record + f.offset;
     auto n = static_cast<std::size_t>(f.def.length);
     switch (f.def.type) {
     case 'C':
-        return decodeText(f, p, n, true);
+        decodeText(f, p, n, true, out);
+        return;
     case 'V':
     case 'Q':
         if (bit(record, f.bits.varLength)) {
@@ -180,30 +207,39 @@ db::Value RecordCodec::decode(std::size_t index, const std::uint8_t* record)
                 damaged(f, "holds a damaged length byte");
             n = p[n - 1];
         }
-        return decodeText(f, p, n, false);
+        decodeText(f, p, n, false, out);
+        return;
     case 'N':
     case 'F':
-        return decodeNumber(f, p, n);
+        decodeNumber(f, p, n, out);
+        return;
     case 'I':
-        return static_cast<std::int64_t>(static_cast<std::int32_t>(readLe32(p)));
+        out = static_cast<std::int64_t>(static_cast<std::int32_t>(readLe32(p)));
+        return;
     case 'B': {
         std::uint64_t bits = readLe32(p) | (static_cast<std::uint64_t>(readLe32(p + 4)) << 32);
         double d = 0;
         std::memcpy(&d, &bits, sizeof d);
-        return d;
+        out = d;
+        return;
     }
     case 'Y': {
         std::uint64_t bits = readLe32(p) | (static_cast<std::uint64_t>(readLe32(p + 4)) << 32);
-        return db::Currency{static_cast<std::int64_t>(bits)};
+        out = db::Currency{static_cast<std::int64_t>(bits)};
+        return;
     }
     case 'D':
-        return decodeDate(f, p);
+        out = decodeDate(f, p);
+        return;
     case 'T':
-        return decodeDateTime(f, p);
+        out = decodeDateTime(f, p);
+        return;
     case 'L':
-        return decodeLogical(p[0]);
+        out = decodeLogical(p[0]);
+        return;
     default: // M G W
-        return decodeMemo(f, p);
+        decodeMemo(f, p, out);
+        return;
     }
 }
 

@@ -21,6 +21,8 @@ public:
 
     // The value of field `index` of `record` (recordLength bytes, deletion flag first).
     db::Value decode(std::size_t index, const std::uint8_t* record);
+    // The same into `out`, keeping its storage where it holds a value of the same kind (a text's capacity).
+    void decode(std::size_t index, const std::uint8_t* record, db::Value& out);
 
     // A memo the record needs written before it: its block number goes into the field. Bytes the value already
     // holds as they go to the file are borrowed, not copied, so the value must outlive it.
@@ -45,8 +47,8 @@ public:
 private:
     std::uint8_t* nullFlags(std::uint8_t* record) const { return record + m_layout.nullFlagsOffset; }
     bool bit(const std::uint8_t* record, int bit) const;
-    db::Value decodeText(const FieldLayout& f, const std::uint8_t* p, std::size_t n, bool trim);
-    db::Value decodeMemo(const FieldLayout& f, const std::uint8_t* p);
+    void decodeText(const FieldLayout& f, const std::uint8_t* p, std::size_t n, bool trim, db::Value& out);
+    void decodeMemo(const FieldLayout& f, const std::uint8_t* p, db::Value& out);
     std::string textForField(const FieldLayout& f, const db::Value& v);
     PendingMemo memoOf(std::size_t index, const db::Value& v);
 

@@ -45,11 +45,12 @@ public:
                 continue;
             // Decoded aside and handed over whole: a value that fails (a memo pointer past the end of its file)
             // must not leave the record's first values over the previous row's rest. m_next has already passed
-            // the record, so the next call reads on after it.
+            // the record, so the next call reads on after it. The values are decoded into the row handed back the
+            // time before last, reusing their storage.
             m_decoded.resize(m_fields.size());
             try {
                 for (std::size_t i = 0; i < m_fields.size(); ++i)
-                    m_decoded[i] = m_record->decode(i, rec);
+                    m_record->decode(i, rec, m_decoded[i]);
             } catch (const std::exception& e) {
                 throw std::runtime_error("The table " + m_table + " cannot be read: in record " +
                                          std::to_string(number) + ", " + e.what());
@@ -95,6 +96,8 @@ private:
             std::uint64_t offset =
                 m_layout.info.headerLength + static_cast<std::uint64_t>(index) * m_layout.info.recordLength;
             m_file->readExact(offset, m_batch.data(), m_batch.size(), "record " + std::to_string(index + 1));
+            if (m_memo)
+                m_memo->dropWindow(); // the memos these records point at are read afresh
         }
         return m_batch.data() + static_cast<std::size_t>(index - m_batchFirst) * m_layout.info.recordLength;
     }
