@@ -111,7 +111,7 @@ void MemoFile::initialize(FileIo& file, std::uint32_t blockSize)
     file.writeAt(0, h.data(), h.size());
 }
 
-MemoFile::Run MemoFile::locate(std::uint32_t block, const std::string& field)
+MemoFile::Stored MemoFile::locate(std::uint32_t block, const std::string& field)
 {
     const std::uint64_t offset = static_cast<std::uint64_t>(block) * m_blockSize;
     const std::filesystem::path& name = m_file->path();
@@ -177,7 +177,7 @@ void MemoFile::fillWindow(std::uint64_t start)
 template <class Buffer>
 void MemoFile::readInto(std::uint32_t block, const std::string& field, Buffer& data, const RoomFn& room)
 {
-    const Run run = locate(block, field);
+    const Stored run = locate(block, field);
     if (m_kind == Kind::Dbt) {
         db::Bytes bytes = readDbt(run.offset, field);
         data.assign(bytes.begin(), bytes.end());
@@ -213,7 +213,7 @@ std::optional<std::span<const std::uint8_t>> MemoFile::view(std::uint32_t block,
 {
     if (m_kind != Kind::Fpt)
         return std::nullopt;
-    const Run run = locate(block, field);
+    const Stored run = locate(block, field);
     if (const std::uint8_t* p = windowed(run.offset, run.length))
         return std::span<const std::uint8_t>(p, run.length);
     return std::nullopt;

@@ -77,11 +77,11 @@ public:
 
 private:
     // Where a memo's data lies, from its block header; checked against the file's size.
-    struct Run {
+    struct Stored {
         std::uint64_t offset = 0; // of the data, past the block header
         std::uint32_t length = 0;
     };
-    Run locate(std::uint32_t block, const std::string& field);
+    Stored locate(std::uint32_t block, const std::string& field);
     // `size` bytes at `offset` from the read window, refilled there when need be; null when they do not fit it or
     // the window cannot vouch for them.
     const std::uint8_t* windowed(std::uint64_t offset, std::size_t size);

@@ -131,7 +131,7 @@ TEST(MemoWindow, memosAnotherProgramChangesWhileWeReadAreReadAsTheyAreNow)
     MemoFile memo(db::vfp::openFile(dir.path() / "t.fpt", OpenMode::ReadWrite), MemoFile::Kind::Fpt);
     const std::string replaced = "a new note for record 280";
     memo.prepareAppend(memo.runBytes(replaced.size()));
-    const std::uint32_t block = memo.append(1, reinterpret_cast<const std::uint8_t*>(replaced.data()), replaced.size());
+    const std::uint32_t block = memo.append({{1, replaced}})[0];
     memo.writeHeader();
     patch.setMemoBlock(280, 5, block);
     const std::string inPlace = "NOTE 290";
@@ -160,7 +160,7 @@ TEST(MemoWindow, blocksPastTheHeadersNextFreeBlockAreNotServedFromTheWindow)
     const std::string done = "the finished memo";
     const std::string half(done.size(), '?');
     writer.prepareAppend(writer.runBytes(half.size()));
-    const std::uint32_t block = writer.append(1, reinterpret_cast<const std::uint8_t*>(half.data()), half.size());
+    const std::uint32_t block = writer.append({{1, half}})[0];
 
     EXPECT_EQ(reader.readText(8, "NOTE"), "first"); // fills the window, over the unfinished blocks too
 
