@@ -34,8 +34,24 @@ std::string pad(int v, int width)
     return out;
 }
 
+// Two digits of a part known to be 0 to 99.
+void putTwo(char* at, int v)
+{
+    at[0] = static_cast<char>('0' + v / 10);
+    at[1] = static_cast<char>('0' + v % 10);
+}
+
 void appendDate(std::string& out, const Date& d)
 {
+    if (d.year >= 0 && d.year <= 9999 && d.month >= 0 && d.month <= 99 && d.day >= 0 && d.day <= 99) {
+        char text[10] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0'}; // as below, in one append
+        putTwo(text, d.year / 100);
+        putTwo(text + 2, d.year % 100);
+        putTwo(text + 5, d.month);
+        putTwo(text + 8, d.day);
+        out.append(text, sizeof text);
+        return;
+    }
     appendPadded(out, d.year, 4);
     out += '-';
     appendPadded(out, d.month, 2);
@@ -45,6 +61,14 @@ void appendDate(std::string& out, const Date& d)
 
 void appendTime(std::string& out, int h, int m, int s)
 {
+    if (h >= 0 && h <= 99 && m >= 0 && m <= 99 && s >= 0 && s <= 99) {
+        char text[8] = {'0', '0', ':', '0', '0', ':', '0', '0'}; // as below, in one append
+        putTwo(text, h);
+        putTwo(text + 3, m);
+        putTwo(text + 6, s);
+        out.append(text, sizeof text);
+        return;
+    }
     appendPadded(out, h, 2);
     out += ':';
     appendPadded(out, m, 2);
