@@ -3,9 +3,9 @@
 #include "db/builtin/BuiltinProviders.h"
 #include "db/vfp/AppendGroup.h"
 #include "db/vfp/table/FileLocks.h"
+#include "support/ForeignLock.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <optional>
 
 namespace transfertest {
 namespace {
@@ -319,26 +319,19 @@ TEST_F(SendToFoxProTest, ARowOfAGroupThatCouldNotBeWrittenIsReportedAndCountedAs
     // Once the first row is held, another program takes the table's header lock as Visual FoxPro takes it.
     struct LockingCount : RowCount {
         std::filesystem::path table;
-        int held = -1;
+        std::optional<testsupport::ForeignLock> held;
         void rowDone(bool reported) override
         {
             RowCount::rowDone(reported);
-            if (held >= 0)
-                return;
-            held = ::open(table.c_str(), O_RDWR | O_CLOEXEC);
-            struct flock fl {};
-            fl.l_type = F_WRLCK;
-            fl.l_whence = SEEK_SET;
-            fl.l_start = 0x7FFFFFFE;
-            fl.l_len = 1;
-            EXPECT_EQ(::fcntl(held, F_OFD_SETLK, &fl), 0);
+            if (!held)
+                held.emplace(table, testsupport::kFoxProHeaderLock);
         }
     } count;
     count.table = m_foxFolder / "t.dbf";
     int waits = 0;
     const auto oldWait = db::vfp::setLockWait([&](int) {
         if (++waits == 3) { // the commit and the first row run again gave up; the second gets the table
-            ::close(count.held);
+            count.held->release();
             return true;
         }
         return false;

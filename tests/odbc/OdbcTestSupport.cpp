@@ -1,6 +1,7 @@
 #include "OdbcTestSupport.h"
 
 #include "commands/AseConnection.h"
+#include "db/Connection.h"
 #include "db/odbc/OdbcProvider.h"
 
 #include <arpa/inet.h>
@@ -11,6 +12,16 @@
 #include <unistd.h>
 
 namespace odbctest {
+
+std::string failureOf(db::Connection& conn, const std::string& sql)
+{
+    try {
+        conn.Execute(sql);
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "(no failure)";
+}
 
 namespace {
 

@@ -5,7 +5,14 @@
 
 #include <string>
 
+namespace db {
+class Connection;
+}
+
 namespace odbctest {
+
+// The error text of a statement that fails on `conn`, or "(no failure)".
+std::string failureOf(db::Connection& conn, const std::string& sql);
 
 // Makes the ASEOLEDB provider available (idempotent).
 void registerProvider();

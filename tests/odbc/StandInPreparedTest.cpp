@@ -32,15 +32,7 @@ protected:
         return rows;
     }
 
-    std::string failureOf(const std::string& sql)
-    {
-        try {
-            conn.Execute(sql);
-        } catch (const std::runtime_error& e) {
-            return e.what();
-        }
-        return "(no failure)";
-    }
+    std::string failureOf(const std::string& sql) { return odbctest::failureOf(conn, sql); }
 
     static std::string quoted(const std::string& text)
     {

@@ -5,15 +5,16 @@
 #include <cctype>
 
 namespace tds {
-namespace {
 
-std::string lower(std::string_view s)
+std::string lowerAscii(std::string_view s)
 {
     std::string out(s);
     for (auto& c : out)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
+
+namespace {
 
 bool isWordChar(char c)
 {
@@ -38,7 +39,7 @@ std::vector<std::string> bareWords(std::string_view s)
             const std::size_t from = i;
             while (i < s.size() && isWordChar(s[i]))
                 ++i;
-            words.push_back(lower(s.substr(from, i - from)));
+            words.push_back(lowerAscii(s.substr(from, i - from)));
         } else {
             ++i;
         }
@@ -62,7 +63,7 @@ std::string firstWord(std::string_view s, std::size_t at)
     const std::size_t from = at;
     while (at < s.size() && isWordChar(s[at]))
         ++at;
-    return lower(s.substr(from, at - from));
+    return lowerAscii(s.substr(from, at - from));
 }
 
 } // namespace

@@ -7,6 +7,9 @@
 
 namespace tds {
 
+// The text with ASCII letters in lower case.
+std::string lowerAscii(std::string_view s);
+
 // One statement of a batch and the line of the batch it starts on (the first line is 1).
 struct BatchStatement {
     std::string text;

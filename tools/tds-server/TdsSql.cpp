@@ -1,5 +1,7 @@
 #include "TdsSql.h"
 
+#include "TdsBatch.h"
+
 #include <cctype>
 #include <regex>
 #include <sqlite3.h>
@@ -7,20 +9,12 @@
 namespace tds {
 namespace {
 
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    for (auto& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 bool startsWithWord(std::string_view s, std::string_view word)
 {
     std::size_t at = 0;
     while (at < s.size() && std::isspace(static_cast<unsigned char>(s[at])))
         ++at;
-    if (s.size() - at < word.size() || lower(s.substr(at, word.size())) != word)
+    if (s.size() - at < word.size() || lowerAscii(s.substr(at, word.size())) != word)
         return false;
     return at + word.size() == s.size() || !std::isalnum(static_cast<unsigned char>(s[at + word.size()]));
 }
@@ -271,8 +265,8 @@ std::optional<ProcCall> parseExec(std::string_view sql)
     };
     std::string first = word();
     // ASE also runs a procedure named first in the batch without `exec`; the test server knows only sp_ ones.
-    const bool implicitExec = lower(first).rfind("sp_", 0) == 0;
-    if (!implicitExec && lower(first) != "exec" && lower(first) != "execute")
+    const bool implicitExec = lowerAscii(first).rfind("sp_", 0) == 0;
+    if (!implicitExec && lowerAscii(first) != "exec" && lowerAscii(first) != "execute")
         return std::nullopt;
     ProcCall call{implicitExec ? first : word(), {}};
     if (call.procedure.empty())
@@ -302,7 +296,7 @@ std::optional<ProcCall> parseExec(std::string_view sql)
             const std::string bare = word();
             if (bare.empty())
                 return std::nullopt;
-            if (lower(bare) != "null")
+            if (lowerAscii(bare) != "null")
                 arg.value = bare;
         }
         call.arguments.push_back(std::move(arg));
@@ -359,7 +353,7 @@ std::vector<std::vector<std::string>> sessionCommands(std::string_view sql)
     }
     std::vector<std::vector<std::string>> commands;
     for (const auto& w : words) {
-        const std::string key = lower(w);
+        const std::string key = lowerAscii(w);
         const bool starts = key == "set" || key == "use" || key == "select";
         if (starts)
             commands.push_back({key});
@@ -369,9 +363,9 @@ std::vector<std::vector<std::string>> sessionCommands(std::string_view sql)
             commands.back().push_back(w);
     }
     for (const auto& c : commands) {
-        const bool ok =
-            (c[0] == "set" && c.size() >= 3) || (c[0] == "use" && c.size() == 2) ||
-            (c[0] == "select" && c.size() == 2 && (lower(c[1]) == "@@spid" || lower(c[1]) == "@@client_csname"));
+        const bool ok = (c[0] == "set" && c.size() >= 3) || (c[0] == "use" && c.size() == 2) ||
+                        (c[0] == "select" && c.size() == 2 &&
+                         (lowerAscii(c[1]) == "@@spid" || lowerAscii(c[1]) == "@@client_csname"));
         if (!ok)
             return {};
     }

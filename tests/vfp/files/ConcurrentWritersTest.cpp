@@ -3,6 +3,7 @@
 #include "TableTestSupport.h"
 #include "db/vfp/table/FileLocks.h"
 #include "db/vfp/table/TableFiles.h"
+#include "support/ForeignLock.h"
 #include "support/TestSupport.h"
 
 #include <fcntl.h>
@@ -97,32 +98,6 @@ TEST(ConcurrentWriters, twoCopiesAppendingAtOnceKeepEveryRowAndItsOwnMemo)
     EXPECT_EQ(checkRows(theirs, n, 100000, 200000, count), "") << "read by python3-dbfread";
 }
 
-// A byte lock held as a Visual FoxPro application on a share holds it: Samba maps its locks onto these.
-class ForeignLock {
-public:
-    ForeignLock(const std::filesystem::path& file, off_t offset) : m_fd(::open(file.c_str(), O_RDWR | O_CLOEXEC))
-    {
-        struct flock fl {};
-        fl.l_type = F_WRLCK;
-        fl.l_whence = SEEK_SET;
-        fl.l_start = offset;
-        fl.l_len = 1;
-        EXPECT_EQ(::fcntl(m_fd, F_OFD_SETLK, &fl), 0);
-    }
-    ~ForeignLock() { release(); }
-    ForeignLock(const ForeignLock&) = delete;
-    ForeignLock& operator=(const ForeignLock&) = delete;
-    void release()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd;
-};
-
 // Puts a lock wait in for one test and the default back after it.
 class LockWaitScope {
 public:
@@ -144,7 +119,7 @@ TEST(ConcurrentWriters, aFoxProLockMakesTheAppendWaitThenFailWritingNothing)
     for (const auto& [file, offset] : locks) {
         SCOPED_TRACE(file.filename().string() + " byte " + std::to_string(offset));
         const std::string dbfBefore = filetest::bytesOf(dbf), fptBefore = filetest::bytesOf(fpt);
-        ForeignLock held(file, offset);
+        testsupport::ForeignLock held(file, offset);
         int waits = 0;
         LockWaitScope giveUpAfterThree([&](int failedTries) {
             waits = failedTries + 1;
@@ -165,7 +140,7 @@ TEST(ConcurrentWriters, aFoxProLockMakesTheAppendWaitThenFailWritingNothing)
     }
 
     // Freed while we wait: the append goes through.
-    ForeignLock held(dbf, 0x7FFFFFFE);
+    testsupport::ForeignLock held(dbf, 0x7FFFFFFE);
     LockWaitScope freeOnSecondTry([&](int failedTries) {
         if (failedTries == 1)
             held.release();

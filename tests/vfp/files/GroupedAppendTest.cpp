@@ -5,6 +5,7 @@
 #include "db/vfp/VfpConnection.h"
 #include "db/vfp/table/FileLocks.h"
 #include "db/vfp/table/TableFiles.h"
+#include "support/ForeignLock.h"
 #include "support/TestSupport.h"
 
 #include <fcntl.h>
@@ -204,17 +205,11 @@ TEST(GroupedAppend, aGroupThatCannotBeWrittenRunsAgainRowByRow)
     testsupport::TempDir dir;
     const fs::path dbf = dir.path() / "t.dbf";
     filetest::writeTable(dbf, {field("ID", 'I'), field("NOTE", 'M')}, {});
-    int held = ::open(dbf.c_str(), O_RDWR | O_CLOEXEC); // the header lock as Visual FoxPro takes it
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = 0x7FFFFFFE;
-    fl.l_len = 1;
-    ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &fl), 0);
+    testsupport::ForeignLock held(dbf, testsupport::kFoxProHeaderLock);
     int waits = 0;
     db::vfp::setLockWait([&](int) {
         if (++waits == 3) { // the commit and the first row run again gave up; the second gets the table
-            ::close(held);
+            held.release();
             return true;
         }
         return false;
