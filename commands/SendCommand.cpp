@@ -4,6 +4,9 @@
 #include "frame/Dialogs.h"
 #include "frame/ListHelpers.h"
 
+#include <exception>
+#include <utility>
+
 namespace commands::detail {
 
 bool SendCommand::askOverwrite(frame::ListControl& target, const std::string& name, bool& replace)
@@ -62,11 +65,28 @@ void SendCommand::rowDone(bool failed) const
         m_w.sendObserver->rowDone(failed);
 }
 
-void SendCommand::replayedRowFailed()
+void SendCommand::beginRowGroup(int insertLine)
 {
+    if (m_target && m_target->isOpen())
+        m_target->beginGroup([this, insertLine](const std::string& sql, const std::exception_ptr& error) {
+            reportGroupRow(insertLine, sql, error);
+        });
+}
+
+void SendCommand::endRowGroup()
+{
+    if (m_target)
+        m_target->endGroup();
+}
+
+void SendCommand::reportGroupRow(int insertLine, const std::string& sql, const std::exception_ptr& error)
+{
+    const std::string current = std::exchange(m_statement, sql);
     ++m_replayedFailures;
     if (m_w.sendObserver)
         m_w.sendObserver->doneRowFailed();
+    m_trap.step(insertLine, [&] { std::rethrow_exception(error); });
+    m_statement = current;
 }
 
 } // namespace commands::detail

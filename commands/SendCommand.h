@@ -55,7 +55,12 @@ protected:
     void tableEnded(SendObserver::Outcome outcome) const;
     int rowReports() const { return m_trap.failures() - m_replayedFailures; }
     void rowDone(bool failed) const;
-    void replayedRowFailed();
+
+    // The target may hold a table's rows in a group (see db::Connection::beginGroup) from beginRowGroup() to
+    // endRowGroup(). A row that fails after its own Execute returned (sent with others, or run again on its own
+    // after its group was lost) is reported at `insertLine`, as its INSERT is, with its own statement.
+    void beginRowGroup(int insertLine);
+    void endRowGroup();
 
     TablesWindowSeam& m_w;
     std::string m_statement; // the CREATE TABLE or INSERT built last, shown after "sql: " in every report
@@ -67,6 +72,9 @@ protected:
     std::int32_t m_lastRow = 0;
     bool m_rowUnread = false; // the last move failed to read its row
     int m_replayedFailures = 0;
+
+private:
+    void reportGroupRow(int insertLine, const std::string& sql, const std::exception_ptr& error);
 };
 
 } // namespace commands::detail

@@ -33,7 +33,6 @@ private:
     void sendRow(const std::string& name, std::int32_t row);
     void insertRow(const std::string& name);
     void endTable(const std::string& name, bool created);
-    void reportReplayed(const std::string& sql, const std::exception_ptr& error);
 };
 
 void AseSend::run()
@@ -117,25 +116,12 @@ void AseSend::sendRows(const std::string& name)
 {
     startRows();
     // The server may commit the rows in groups; the table's rows are all committed before the next table.
-    if (m_target && m_target->isOpen())
-        m_target->beginGroup(
-            [this](const std::string& sql, const std::exception_ptr& error) { reportReplayed(sql, error); });
+    beginRowGroup(238);
     m_trap.step(204, [&] { m_lastRow = static_cast<std::int32_t>(obj(m_rs).RecordCount() - 1); });
     if (m_trap.test(206, [&] { return !obj(m_rs).Eof(); }))
         for (std::int32_t row = 0; row <= m_lastRow && !rowsRanOut(m_rs); ++row)
             sendRow(name, row);
-    if (m_target)
-        m_target->endGroup();
-}
-
-// A row of a group that failed after its own Execute returned (in a request of many rows, or run again on its own
-// after its group's transaction was lost): reported as its INSERT is, with its own statement.
-void AseSend::reportReplayed(const std::string& sql, const std::exception_ptr& error)
-{
-    const std::string current = std::exchange(m_statement, sql);
-    replayedRowFailed();
-    m_trap.step(238, [&] { std::rethrow_exception(error); });
-    m_statement = current;
+    endRowGroup();
 }
 
 // One INSERT per row; every value quoted, Null as ''. A record whose read failed at the last move (reported there)

@@ -46,7 +46,6 @@ private:
     void insertRow(const std::string& name);
     void appendValue(int field);
     void endTable(const std::string& name, bool created);
-    void reportReplayed(const std::string& sql, const std::exception_ptr& error);
 };
 
 void FoxProSend::run()
@@ -133,24 +132,11 @@ void FoxProSend::sendRows(const std::string& name)
 {
     startRows();
     // The engine may write the rows in groups; the table's rows are all written before the next table.
-    if (m_target && m_target->isOpen())
-        m_target->beginGroup(
-            [this](const std::string& sql, const std::exception_ptr& error) { reportReplayed(sql, error); });
+    beginRowGroup(240);
     m_trap.step(206, [&] { m_lastRow = static_cast<std::int32_t>(obj(m_rs).RecordCount() - 1); });
     for (std::int32_t row = 0; row <= m_lastRow && !rowsRanOut(m_rs); ++row)
         sendRow(name, row);
-    if (m_target)
-        m_target->endGroup();
-}
-
-// A row of a group whose write failed and that failed again when it ran on its own: reported as its INSERT is,
-// with its own statement.
-void FoxProSend::reportReplayed(const std::string& sql, const std::exception_ptr& error)
-{
-    const std::string current = std::exchange(m_statement, sql);
-    replayedRowFailed();
-    m_trap.step(240, [&] { std::rethrow_exception(error); });
-    m_statement = current;
+    endRowGroup();
 }
 
 // One INSERT per row; a value that is Null or empty text goes as NULL, every other one quoted. A record whose read
