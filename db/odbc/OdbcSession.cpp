@@ -1,5 +1,6 @@
 #include "db/odbc/OdbcSession.h"
 
+#include "db/GroupClock.h"
 #include "db/odbc/AseBatch.h"
 #include "db/odbc/OdbcCursor.h"
 #include "db/odbc/OdbcError.h"
@@ -160,7 +161,7 @@ void OdbcSession::execute(const std::string& sql)
         run("BEGIN");
         m_inTransaction = true;
         m_groupCount = 0;
-        m_groupStart = groupNow();
+        m_groupStart = db::groupNow();
     }
     ++m_groupCount;
     try {
@@ -177,7 +178,7 @@ void OdbcSession::execute(const std::string& sql)
         return;
     }
     m_group.push_back(sql);
-    if (m_groupCount >= kGroupStatements || groupNow() - m_groupStart >= kGroupAge)
+    if (m_groupCount >= kGroupStatements || db::groupNow() - m_groupStart >= kGroupAge)
         commitTransaction();
 }
 
@@ -212,11 +213,11 @@ void OdbcSession::queueInsert(const std::string& sql)
 {
     refuseUnsendable(sql); // what refuses a statement before it is sent still throws from its own execute()
     if (m_batch.empty())
-        m_batchStart = groupNow();
+        m_batchStart = db::groupNow();
     m_batch.push_back(sql);
     // Rows that come slowly do not wait long for the ones after them: a request is sent once it is full or as old
     // as a stand-in group may grow.
-    if (m_batch.size() >= kBatchStatements || groupNow() - m_batchStart >= kGroupAge)
+    if (m_batch.size() >= kBatchStatements || db::groupNow() - m_batchStart >= kGroupAge)
         flushBatch();
 }
 

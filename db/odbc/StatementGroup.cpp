@@ -6,18 +6,7 @@ namespace db::odbc {
 
 namespace {
 
-std::chrono::steady_clock::time_point steadyNow()
-{
-    return std::chrono::steady_clock::now();
-}
-
 void noFault(const std::string& /*sql*/, const RunSql& /*runOnConnection*/) {}
-
-db::Replaceable<GroupClock>& groupClock()
-{
-    static db::Replaceable<GroupClock> clock{GroupClock(steadyNow)};
-    return clock;
-}
 
 db::Replaceable<StatementFault>& statementFault()
 {
@@ -26,16 +15,6 @@ db::Replaceable<StatementFault>& statementFault()
 }
 
 } // namespace
-
-GroupClock setGroupClock(GroupClock clock)
-{
-    return groupClock().replace(std::move(clock));
-}
-
-std::chrono::steady_clock::time_point groupNow()
-{
-    return groupClock().get()();
-}
 
 StatementFault setStatementFault(StatementFault fault)
 {

@@ -12,10 +12,7 @@ namespace db::odbc {
 inline constexpr std::size_t kGroupStatements = 1000;
 inline constexpr std::chrono::milliseconds kGroupAge{250};
 
-// The clock that ages groups; tests put in one of their own (an empty function restores the real one).
-using GroupClock = std::function<std::chrono::steady_clock::time_point()>;
-GroupClock setGroupClock(GroupClock clock);
-std::chrono::steady_clock::time_point groupNow();
+// Groups are aged by db::groupNow() (db/GroupClock.h).
 
 // A fault tests put in the way of every statement a session executes, to play failures SQLite gives only on a
 // full disk or a failing device: it is called before the statement runs, with a way to run SQL on the session's

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 
 namespace db::vfp {
 
@@ -12,10 +11,6 @@ namespace db::vfp {
 inline constexpr std::size_t kGroupRows = 1000;
 inline constexpr std::uint64_t kGroupBytes = std::uint64_t{8} << 20;
 inline constexpr std::chrono::milliseconds kGroupAge{250};
-
-// The clock that ages groups; tests put in one of their own (an empty function restores the real one).
-using GroupClock = std::function<std::chrono::steady_clock::time_point()>;
-GroupClock setGroupClock(GroupClock clock);
-std::chrono::steady_clock::time_point groupNow();
+// Groups are aged by db::groupNow() (db/GroupClock.h).
 
 } // namespace db::vfp

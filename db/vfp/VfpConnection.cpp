@@ -1,6 +1,7 @@
 #include "db/vfp/VfpConnection.h"
 
 #include "db/ConnectionString.h"
+#include "db/GroupClock.h"
 #include "db/vfp/AppendGroup.h"
 #include "db/vfp/sql/InsertValues.h"
 #include "db/vfp/sql/SqlParser.h"
@@ -66,7 +67,7 @@ void VfpConnection::insert(InsertStatement& s, const std::string& sql)
     auto row = convertInsertValues(std::move(s.values), t.appender->info().fields, t.names);
     if (m_grouping && !m_replaying && t.appender->canStage()) {
         t.appender->stage(std::move(row));
-        const auto now = groupNow();
+        const auto now = db::groupNow();
         if (m_held.empty()) {
             m_heldTable = key;
             m_heldSince = now;

@@ -1,5 +1,6 @@
 #include "TransferFixture.h"
 #include "commands/Commands.h"
+#include "db/GroupClock.h"
 #include "db/builtin/BuiltinProviders.h"
 #include "db/vfp/AppendGroup.h"
 #include "db/vfp/table/FileLocks.h"
@@ -284,7 +285,7 @@ TEST_F(SendToFoxProTest, RowsThatVanishAfterTheCountAreNotSentAsEmptyRows)
 // and when the report shows, the rows sent before it are already in the file for any reader.
 TEST_F(SendToFoxProTest, ARefusedRowFailsAloneAndWhatTheBoxReportsIsOnDisk)
 {
-    const auto oldClock = db::vfp::setGroupClock([] { return std::chrono::steady_clock::time_point{}; });
+    const auto oldClock = db::setGroupClock([] { return std::chrono::steady_clock::time_point{}; });
     ase("CREATE TABLE [t] (n INTEGER, c TEXT)");
     for (int n = 1; n <= 10; ++n) // row 5 holds a character code page 1252 lacks
         ase("INSERT INTO [t] VALUES (" + std::to_string(n) + ", '" + (n == 5 ? "\xe4\xb8\xad" : "r") + "')");
@@ -294,7 +295,7 @@ TEST_F(SendToFoxProTest, ARefusedRowFailsAloneAndWhatTheBoxReportsIsOnDisk)
             seenAtBox.push_back(text(row[0]));
     };
     sendSelected({"t"}, {"t"}, "t");
-    db::vfp::setGroupClock(oldClock);
+    db::setGroupClock(oldClock);
 
     const auto reports = errorReports();
     ASSERT_EQ(reports.size(), 1u);
@@ -312,7 +313,7 @@ TEST_F(SendToFoxProTest, ARefusedRowFailsAloneAndWhatTheBoxReportsIsOnDisk)
 // one: the row that fails then is reported with its own statement and counted as failed, the others arrive.
 TEST_F(SendToFoxProTest, ARowOfAGroupThatCouldNotBeWrittenIsReportedAndCountedAsFailed)
 {
-    const auto oldClock = db::vfp::setGroupClock([] { return std::chrono::steady_clock::time_point{}; });
+    const auto oldClock = db::setGroupClock([] { return std::chrono::steady_clock::time_point{}; });
     ase("CREATE TABLE [t] (n INTEGER)");
     for (int n = 1; n <= 3; ++n)
         ase("INSERT INTO [t] VALUES (" + std::to_string(n) + ")");
@@ -339,7 +340,7 @@ TEST_F(SendToFoxProTest, ARowOfAGroupThatCouldNotBeWrittenIsReportedAndCountedAs
     m_window.sendObserver = &count;
     sendSelected({"t"}, {"t"}, "t");
     db::vfp::setLockWait(oldWait);
-    db::vfp::setGroupClock(oldClock);
+    db::setGroupClock(oldClock);
 
     const auto reports = errorReports();
     ASSERT_EQ(reports.size(), 1u);

@@ -1,5 +1,6 @@
 #include "TransferFixture.h"
 #include "commands/Commands.h"
+#include "db/GroupClock.h"
 #include "db/odbc/StatementGroup.h"
 
 #include <chrono>
@@ -18,12 +19,12 @@ class StandInGroupTest : public TransferTest {
 protected:
     StandInGroupTest()
     {
-        m_oldClock = db::odbc::setGroupClock([this] { return m_now; });
+        m_oldClock = db::setGroupClock([this] { return m_now; });
     }
     ~StandInGroupTest() override
     {
         db::odbc::setStatementFault(m_oldFault);
-        db::odbc::setGroupClock(m_oldClock);
+        db::setGroupClock(m_oldClock);
     }
 
     void makeRows(int count)
@@ -64,7 +65,7 @@ protected:
     }
 
     std::chrono::steady_clock::time_point m_now{};
-    db::odbc::GroupClock m_oldClock;
+    db::GroupClock m_oldClock;
     db::odbc::StatementFault m_oldFault;
 };
 

@@ -1,8 +1,8 @@
-#include "db/vfp/AppendGroup.h"
+#include "db/GroupClock.h"
 
 #include "db/Replaceable.h"
 
-namespace db::vfp {
+namespace db {
 
 namespace {
 
@@ -11,9 +11,9 @@ std::chrono::steady_clock::time_point steadyNow()
     return std::chrono::steady_clock::now();
 }
 
-db::Replaceable<GroupClock>& groupClock()
+Replaceable<GroupClock>& groupClock()
 {
-    static db::Replaceable<GroupClock> clock{GroupClock(steadyNow)};
+    static Replaceable<GroupClock> clock{GroupClock(steadyNow)};
     return clock;
 }
 
@@ -29,4 +29,4 @@ std::chrono::steady_clock::time_point groupNow()
     return groupClock().get()();
 }
 
-} // namespace db::vfp
+} // namespace db
