@@ -1,6 +1,7 @@
 #include "db/odbc/OdbcCursor.h"
 
 #include <algorithm>
+#include <charconv>
 #include <stdexcept>
 
 namespace db::odbc {
@@ -11,8 +12,8 @@ constexpr size_t kFirstPiece = 512; // bytes offered for a value's first piece
 
 } // namespace
 
-OdbcCursor::OdbcCursor(std::shared_ptr<OdbcLink> link, const std::string& sql, long long count)
-    : m_link(std::move(link)), m_stmt(m_link->dbc()), m_count(count), m_buffer(8192)
+OdbcCursor::OdbcCursor(std::shared_ptr<OdbcLink> link, const std::string& sql, long long count, bool looseTypes)
+    : m_link(std::move(link)), m_stmt(m_link->dbc()), m_count(count), m_looseTypes(looseTypes), m_buffer(8192)
 {
     std::string text = sql;
     m_stmt.check(SQLExecDirect(m_stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS), "Opening rows");
@@ -70,6 +71,17 @@ Value OdbcCursor::readColumn(SQLUSMALLINT column, ValueKind kind)
         return readPieces(column, false);
     if (kind == ValueKind::Binary)
         return readPieces(column, true);
+    if (kind == ValueKind::Bit && m_looseTypes) { // the driver reads any text there as 0: a number is a bit
+        Value text = readPieces(column, false);
+        if (text.isNull())
+            return text;
+        const std::string& t = text.get<std::string>();
+        long long number = 0;
+        const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), number);
+        if (error == std::errc() && end == t.data() + t.size())
+            return Value(number != 0);
+        return text;
+    }
     if (kind == ValueKind::Decimal) {
         Value text = readPieces(column, false);
         if (text.isNull())
@@ -78,7 +90,10 @@ Value OdbcCursor::readColumn(SQLUSMALLINT column, ValueKind kind)
         return d ? Value(*d) : text;
     }
     try {
-        return readTyped(column, kind);
+        Value typed = readTyped(column, kind);
+        if (typed.isNull() && m_looseTypes) // a text the driver could not convert, or a Null after all
+            return readPieces(column, false);
+        return typed;
     } catch (const std::runtime_error&) {
         // A value the driver cannot convert (SQLite keeps any text in a DATETIME column): hand on its text
         // rather than lose the row. When even that fails, the first error stands.

@@ -13,9 +13,11 @@ namespace db::odbc {
 
 // Rows of one SELECT, streamed from the driver a row at a time. The count is taken by the caller before the
 // rows are opened; the cursor never delivers more rows than that, and ends cleanly when fewer arrive.
+// `looseTypes`: the database (SQLite) may hold any text in a typed column, and its driver gives Null for a text it
+// cannot convert; such a Null is read again as text, so the value is handed on rather than lost.
 class OdbcCursor : public Cursor {
 public:
-    OdbcCursor(std::shared_ptr<OdbcLink> link, const std::string& sql, long long count);
+    OdbcCursor(std::shared_ptr<OdbcLink> link, const std::string& sql, long long count, bool looseTypes = false);
 
     const std::vector<FieldInfo>& fields() const override { return m_fields; }
     long long recordCount() override { return m_count; }
@@ -36,6 +38,7 @@ private:
     std::vector<FieldInfo> m_fields;
     std::vector<ValueKind> m_kinds;
     long long m_count;
+    bool m_looseTypes;
     long long m_delivered = 0;
     bool m_done = false;
     std::vector<char> m_buffer;

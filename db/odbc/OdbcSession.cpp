@@ -301,7 +301,7 @@ std::unique_ptr<Cursor> OdbcSession::query(const std::string& sql)
     long long count = countRows(sql);
     if (m_openReader && !m_reader)
         m_reader = m_openReader();
-    return std::make_unique<OdbcCursor>(m_reader ? m_reader : m_link, sql, count);
+    return std::make_unique<OdbcCursor>(m_reader ? m_reader : m_link, sql, count, m_standIn);
 }
 
 std::unique_ptr<Cursor> OdbcSession::tablesSchema()

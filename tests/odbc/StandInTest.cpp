@@ -104,6 +104,27 @@ TEST_F(StandInTest, TypedColumnsReportAdoTypesAndNativeValues)
         EXPECT_TRUE(v.isNull()) << v.toText();
 }
 
+// SQLite keeps whatever it is given in a typed column. A text there that is no number, date or bit comes back as
+// that text, never as Null: a send must not turn it into an empty value without a word.
+TEST_F(StandInTest, TextInATypedColumnComesBackAsItsText)
+{
+    conn.Execute("CREATE TABLE [Loose]([i] INTEGER,[d] DOUBLE,[ts] DATETIME,[dt] DATE,[ok] BIT)");
+    conn.Execute("INSERT INTO [Loose] VALUES('xyz', 'abc', 'not a time', 'someday', 'maybe')");
+    conn.Execute("INSERT INTO [Loose] VALUES(NULL, NULL, NULL, NULL, NULL)");
+    conn.Execute("INSERT INTO [Loose] VALUES(7, 1.5, '2021-08-31 12:34:56', '1999-12-31', 2)");
+
+    Recordset rs;
+    auto rows = readAll("SELECT * FROM [Loose]", rs);
+    ASSERT_EQ(rows.size(), 3u);
+    std::vector<std::string> texts;
+    for (const auto& row : rows)
+        for (const auto& v : row)
+            texts.push_back(v.isNull() ? "(null)" : v.toText());
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"xyz", "abc", "not a time", "someday", "maybe", "(null)", "(null)", "(null)",
+                                        "(null)", "(null)", "7", "1.5", "2021-08-31 12:34:56", "1999-12-31", "True"}));
+}
+
 // Bytes longer than the cursor's first piece come back whole, as do a short value and a null after them.
 TEST_F(StandInTest, LongBinaryValuesComeBackWhole)
 {
