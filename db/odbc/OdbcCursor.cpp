@@ -75,7 +75,7 @@ Value OdbcCursor::readColumn(SQLUSMALLINT column, ValueKind kind)
         Value text = readPieces(column, false);
         if (text.isNull())
             return text;
-        const std::string& t = text.get<std::string>();
+        const auto& t = text.get<std::string>();
         long long number = 0;
         const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), number);
         if (error == std::errc() && end == t.data() + t.size())
