@@ -49,12 +49,19 @@ protected:
     bool unreadRow() const { return m_rowUnread; }
     void startRows() { m_rowUnread = false; }
 
-    // What the seam's send observer, when there is one, is told of each table and row. rowReports() counts the
-    // reports so far that can concern the current row (not those of rows of an earlier group run again).
+    // What the seam's send observer, when there is one, is told of each table and row.
     void tableBegun(const std::string& name) const;
     void tableEnded(SendObserver::Outcome outcome) const;
-    int rowReports() const { return m_trap.failures() - m_replayedFailures; }
-    void rowDone(bool failed) const;
+    // Sends the current row through `insert` unless its read failed at the last move (reported there: it has no
+    // values to send), and tells the observer whether anything about the row was reported.
+    template <class Insert> void sendCurrentRow(Insert insert)
+    {
+        const bool unread = unreadRow();
+        const int reports = rowReports();
+        if (!unread)
+            insert();
+        rowDone(unread || rowReports() != reports);
+    }
 
     // The target may hold a table's rows in a group (see db::Connection::beginGroup) from beginRowGroup() to
     // endRowGroup(). A row that fails after its own Execute returned (sent with others, or run again on its own
@@ -74,6 +81,9 @@ protected:
     int m_replayedFailures = 0;
 
 private:
+    // The reports so far that can concern the current row (not those of rows of an earlier group run again).
+    int rowReports() const { return m_trap.failures() - m_replayedFailures; }
+    void rowDone(bool failed) const;
     void reportGroupRow(int insertLine, const std::string& sql, const std::exception_ptr& error);
 };
 

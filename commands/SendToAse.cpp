@@ -130,11 +130,7 @@ void AseSend::sendRow(const std::string& name, std::int32_t row)
 {
     m_trap.step(212, [&] { m_yield(); });
     m_trap.step(216, [&] { m_w.progress->setValue(percent(row, m_lastRow)); });
-    const bool unread = unreadRow();
-    const int reports = rowReports();
-    if (!unread)
-        insertRow(name);
-    rowDone(unread || rowReports() != reports);
+    sendCurrentRow([&] { insertRow(name); });
     moveNext(240);
 }
 

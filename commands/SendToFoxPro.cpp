@@ -145,11 +145,7 @@ void FoxProSend::sendRow(const std::string& name, std::int32_t row)
 {
     m_trap.step(210, [&] { m_yield(); });
     m_trap.step(212, [&] { m_w.progress->setValue(percent(row, m_lastRow)); });
-    const bool unread = unreadRow();
-    const int reports = rowReports();
-    if (!unread)
-        insertRow(name);
-    rowDone(unread || rowReports() != reports);
+    sendCurrentRow([&] { insertRow(name); });
     moveNext(242);
 }
 

@@ -7,6 +7,11 @@ namespace db {
 
 namespace {
 
+char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
 std::string trim(const std::string& s)
 {
     auto b = s.find_first_not_of(" \t\r\n");
@@ -20,7 +25,7 @@ std::string trim(const std::string& s)
 
 std::string toLowerAscii(std::string s)
 {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; });
+    std::transform(s.begin(), s.end(), s.begin(), lowerAscii);
     return s;
 }
 
@@ -30,9 +35,10 @@ std::string toUpperAscii(std::string s)
     return s;
 }
 
-bool equalsIgnoreCase(const std::string& a, const std::string& b)
+bool equalsIgnoreCase(std::string_view a, std::string_view b)
 {
-    return toLowerAscii(a) == toLowerAscii(b);
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
 ConnectionString ConnectionString::parse(const std::string& text)

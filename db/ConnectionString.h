@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -33,6 +34,6 @@ inline constexpr const char* kQueryTimeoutKey = "Query Timeout";       // every 
 
 std::string toLowerAscii(std::string s);
 std::string toUpperAscii(std::string s);
-bool equalsIgnoreCase(const std::string& a, const std::string& b);
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
 } // namespace db

@@ -141,15 +141,14 @@ bool OdbcSession::groups(const std::string& sql) const
         return false;
     // Only rows go into a group: CREATE, DROP and the rest run on their own, after the group before them is
     // committed.
-    size_t start = sql.find_first_not_of(" \t\r\n");
-    return start != std::string::npos && toLowerAscii(sql.substr(start, 7)) == "insert ";
+    const size_t start = sql.find_first_not_of(" \t\r\n");
+    return start != std::string::npos && equalsIgnoreCase(std::string_view(sql).substr(start, 7), "insert ");
 }
 
 void OdbcSession::execute(const std::string& sql)
 {
     if (!groups(sql)) {
-        commitTransaction();
-        flushBatch();
+        commitGroup();
         runStatement(sql);
         return;
     }
@@ -274,8 +273,7 @@ void OdbcSession::commitTransaction()
 
 void OdbcSession::endGroup()
 {
-    commitTransaction();
-    flushBatch();
+    commitGroup();
     m_grouping = false;
     m_replayFailed = {};
 }

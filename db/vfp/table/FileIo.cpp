@@ -87,11 +87,7 @@ public:
     // application on a share and our other processes see the same locks.
     bool tryLock(std::uint64_t offset, std::uint64_t length) override
     {
-        struct flock fl {};
-        fl.l_type = F_WRLCK;
-        fl.l_whence = SEEK_SET;
-        fl.l_start = static_cast<off_t>(offset);
-        fl.l_len = static_cast<off_t>(length);
+        const struct flock fl = byteRange(F_WRLCK, offset, length);
         for (;;) {
             if (::fcntl(m_fd, F_OFD_SETLK, &fl) == 0)
                 return true;
@@ -104,15 +100,21 @@ public:
 
     void unlock(std::uint64_t offset, std::uint64_t length) override
     {
-        struct flock fl {};
-        fl.l_type = F_UNLCK;
-        fl.l_whence = SEEK_SET;
-        fl.l_start = static_cast<off_t>(offset);
-        fl.l_len = static_cast<off_t>(length);
+        const struct flock fl = byteRange(F_UNLCK, offset, length);
         ::fcntl(m_fd, F_OFD_SETLK, &fl); // cannot fail for a lock we hold; closing the file drops it anyway
     }
 
 private:
+    static struct flock byteRange(short type, std::uint64_t offset, std::uint64_t length)
+    {
+        struct flock fl {};
+        fl.l_type = type;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = static_cast<off_t>(offset);
+        fl.l_len = static_cast<off_t>(length);
+        return fl;
+    }
+
     std::filesystem::path m_path;
     int m_fd;
 };
