@@ -20,7 +20,6 @@
 #include <map>
 #include <set>
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace db::vfp;
@@ -219,38 +218,24 @@ protected:
     // Runs the scenario in a child that stops before change `n`; kKilled, kCompleted or kEngineFailed.
     static int runChild(const Scenario& s, const fs::path& source, int n, std::string& report)
     {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return -1;
-        const pid_t pid = fork();
-        if (pid == 0) {
-            ::close(fds[0]);
-            int changes = 0;
-            setFileChangeHook([&](const fs::path&) {
-                if (changes++ == n)
-                    _exit(kKilled);
-            });
-            try {
-                auto src = openSource(source);
-                s.work(*src, [&](char c) {
-                    if (write(fds[1], &c, 1) != 1)
-                        _exit(kEngineFailed);
+        return testsupport::runInChild(
+            [&](const std::function<void(char)>& note) {
+                int changes = 0;
+                setFileChangeHook([&](const fs::path&) {
+                    if (changes++ == n)
+                        _exit(kKilled);
                 });
-            } catch (const std::exception& e) {
-                std::string text = std::string("!") + e.what();
-                (void)!write(fds[1], text.data(), text.size());
-                _exit(kEngineFailed);
-            }
-            _exit(kCompleted);
-        }
-        ::close(fds[1]);
-        char c = 0;
-        while (read(fds[0], &c, 1) == 1)
-            report.push_back(c);
-        ::close(fds[0]);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                try {
+                    auto src = openSource(source);
+                    s.work(*src, note);
+                } catch (const std::exception& e) {
+                    for (char c : std::string("!") + e.what())
+                        note(c);
+                    return kEngineFailed;
+                }
+                return kCompleted;
+            },
+            report);
     }
 
     void checkStop(const Scenario& s, const Stop& stop)

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string_view>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -110,6 +111,34 @@ int runShell(const std::string& command, std::string& out)
     while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
         out.append(buf.data(), n);
     return pclose(pipe);
+}
+
+int runInChild(const std::function<int(const std::function<void(char)>& note)>& child, std::string& notes)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        int code = 3;
+        try {
+            code = child([&](char c) {
+                if (write(fds[1], &c, 1) != 1)
+                    _exit(3);
+            });
+        } catch (...) { // NOLINT(bugprone-empty-catch): the child ends with 3, as a failed note would
+        }
+        _exit(code);
+    }
+    ::close(fds[1]);
+    char c = 0;
+    while (read(fds[0], &c, 1) == 1)
+        notes.push_back(c);
+    ::close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace testsupport

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,11 @@ struct ProgramRun {
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::filesystem::path& work, const std::string& input = {});
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
+
+// Runs `child` in a forked child process, which ends with the code it returns (or sooner through _exit, as a kill
+// stands in for a crash). What the child passes to `note` reaches `notes` here, as it happened, whatever the end.
+// Returns the child's exit code, or -1 when it did not exit.
+int runInChild(const std::function<int(const std::function<void(char)>& note)>& child, std::string& notes);
 
 // Runs a command line through the shell, standard error joined to standard output; returns its wait status
 // (0: it ended well) and what it printed in `out`.

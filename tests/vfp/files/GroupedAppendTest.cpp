@@ -11,7 +11,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -59,38 +58,28 @@ std::vector<int> upTo(int last)
 // to the files. Returns how it ended and how many groups it saw committed.
 int sendStoppingAt(const fs::path& folder, int n, int& committed)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return -1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        int changes = 0;
-        db::vfp::setFileChangeHook([&](const fs::path&) {
-            if (changes++ == n)
-                _exit(kKilled);
-        });
-        db::vfp::VfpConnection connection(std::make_unique<db::vfp::FreeTableFolder>(folder));
-        connection.beginGroup({});
-        for (int g = 0; g < kGroups; ++g) {
-            for (int i = 1; i <= kGroupSize; ++i)
-                connection.execute(insertOf(g * kGroupSize + i));
-            connection.commitGroup();
-            if (write(fds[1], "G", 1) != 1)
-                _exit(3);
-        }
-        connection.endGroup();
-        _exit(kCompleted);
-    }
-    ::close(fds[1]);
-    char c = 0;
-    committed = 0;
-    while (read(fds[0], &c, 1) == 1)
-        ++committed;
-    ::close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::string notes;
+    const int status = testsupport::runInChild(
+        [&](const std::function<void(char)>& note) {
+            int changes = 0;
+            db::vfp::setFileChangeHook([&](const fs::path&) {
+                if (changes++ == n)
+                    _exit(kKilled);
+            });
+            db::vfp::VfpConnection connection(std::make_unique<db::vfp::FreeTableFolder>(folder));
+            connection.beginGroup({});
+            for (int g = 0; g < kGroups; ++g) {
+                for (int i = 1; i <= kGroupSize; ++i)
+                    connection.execute(insertOf(g * kGroupSize + i));
+                connection.commitGroup();
+                note('G');
+            }
+            connection.endGroup();
+            return kCompleted;
+        },
+        notes);
+    committed = static_cast<int>(notes.size());
+    return status;
 }
 
 // The ids python3-dbfread reads; nothing when it is not installed.
