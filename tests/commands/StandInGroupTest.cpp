@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <stdexcept>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace transfertest {
@@ -146,24 +145,22 @@ TEST_F(StandInGroupTest, AKillLosesAtMostTheOpenGroup)
         SCOPED_TRACE(msPerRow);
         if (aseHas("t"))
             ase("DROP TABLE [t]");
-        const pid_t child = fork();
-        ASSERT_NE(child, -1);
-        if (child == 0) {
-            int inserts = 0;
-            fault([&](const std::string& sql, const db::odbc::RunSql&) {
-                if (!sql.starts_with("INSERT"))
-                    return;
-                if (++inserts == 2301)
-                    _exit(0);
-                m_now += std::chrono::milliseconds(msPerRow);
-            });
-            send();
-            _exit(1); // the kill never came
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        ASSERT_EQ(WEXITSTATUS(status), 0);
+        std::string notes;
+        const int status = testsupport::runInChild(
+            [&](const std::function<void(char)>&) {
+                int inserts = 0;
+                fault([&](const std::string& sql, const db::odbc::RunSql&) {
+                    if (!sql.starts_with("INSERT"))
+                        return;
+                    if (++inserts == 2301)
+                        _exit(0);
+                    m_now += std::chrono::milliseconds(msPerRow);
+                });
+                send();
+                return 1; // the kill never came
+            },
+            notes);
+        ASSERT_EQ(status, 0);
         const auto arrived = numbers();
         EXPECT_EQ(arrived.size(), static_cast<size_t>(committed));
         EXPECT_EQ(arrived, range(1, committed));
